@@ -1,0 +1,122 @@
+#include "platform/Files.h"
+
+#include <cerrno>
+#include <sys/stat.h>
+
+#include "platform/Failure.h"
+#include "platform/Strings.h"
+
+namespace platform {
+
+namespace {
+
+[[noreturn]] void raiseOpenFailure(int error) {
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        raise(ErrorNumber::FileNotFound);
+    case EACCES:
+    case EPERM:
+        raise(ErrorNumber::PermissionDenied);
+    case ENAMETOOLONG:
+        raise(ErrorNumber::BadFileName);
+    default:
+        raise(ErrorNumber::PathFileAccessError);
+    }
+}
+
+} // namespace
+
+TextFile::TextFile(const std::u16string& path) : file_(nullptr) {
+    const std::string bytes = toUtf8(path);
+    struct stat info {};
+    if (stat(bytes.c_str(), &info) != 0) {
+        raiseOpenFailure(errno);
+    }
+    if (S_ISDIR(info.st_mode)) {
+        raise(ErrorNumber::PathFileAccessError);
+    }
+    file_ = std::fopen(bytes.c_str(), "rb");
+    if (file_ == nullptr) {
+        raiseOpenFailure(errno);
+    }
+}
+
+TextFile::~TextFile() {
+    close();
+}
+
+void TextFile::close() {
+    if (file_ != nullptr) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+}
+
+int TextFile::next() {
+    if (file_ == nullptr) {
+        raise(ErrorNumber::BadFileName);
+    }
+    const int c = std::getc(file_);
+    if (c == EOF && std::ferror(file_)) {
+        raise(ErrorNumber::DeviceIoError);
+    }
+    return c;
+}
+
+int TextFile::peek() {
+    const int c = next();
+    if (c != EOF) {
+        std::ungetc(c, file_);
+    }
+    return c;
+}
+
+void TextFile::skipByteOrderMark() {
+    if (started_) {
+        return;
+    }
+    started_ = true;
+    unsigned char mark[3] = {};
+    const std::size_t got = file_ != nullptr ? std::fread(mark, 1, 3, file_) : 0;
+    if (got != 3 || mark[0] != 0xEF || mark[1] != 0xBB || mark[2] != 0xBF) {
+        if (file_ != nullptr) {
+            std::rewind(file_);
+        }
+    }
+}
+
+bool TextFile::atEnd() {
+    skipByteOrderMark();
+    return peek() == EOF;
+}
+
+std::u16string TextFile::readLine() {
+    if (atEnd()) {
+        raise(ErrorNumber::InputPastEndOfFile);
+    }
+    std::string bytes;
+    for (int c = next(); c != EOF; c = next()) {
+        if (c == '\n') {
+            break;
+        }
+        if (c == '\r') {
+            if (peek() == '\n') {
+                next();
+            }
+            break;
+        }
+        bytes += static_cast<char>(c);
+    }
+    return fromUtf8(bytes);
+}
+
+std::int64_t FileLen(const std::u16string& path) {
+    struct stat info {};
+    if (stat(toUtf8(path).c_str(), &info) != 0) {
+        raiseOpenFailure(errno);
+    }
+    return static_cast<std::int64_t>(info.st_size);
+}
+
+} // namespace platform

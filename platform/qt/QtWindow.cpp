@@ -1,0 +1,62 @@
+#include "platform/qt/QtWindow.h"
+
+#include <QCloseEvent>
+#include <QString>
+
+namespace qtbackend {
+
+namespace {
+
+class FormWidget : public QWidget {
+public:
+    explicit FormWidget(std::function<void()> closedFromOutside)
+        : closedFromOutside_(std::move(closedFromOutside)) {}
+
+    void forgetForm() { closedFromOutside_ = nullptr; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        event->accept();
+        if (closedFromOutside_) {
+            // The form destroys this window while unloading, after this event has returned.
+            const auto closed = std::move(closedFromOutside_);
+            closedFromOutside_ = nullptr;
+            closed();
+        }
+    }
+
+private:
+    std::function<void()> closedFromOutside_;
+};
+
+} // namespace
+
+QtWindow::QtWindow(std::function<void()> closedFromOutside)
+    : widget_(new FormWidget(std::move(closedFromOutside))) {}
+
+QtWindow::~QtWindow() {
+    if (widget_ != nullptr) {
+        static_cast<FormWidget*>(widget_.data())->forgetForm();
+        widget_->hide();
+        // The window may be inside one of its own events, or a dialog it owns may still be
+        // unwinding: delete it once control is back in the event loop.
+        widget_->deleteLater();
+    }
+}
+
+void QtWindow::show(const std::u16string& caption, int clientWidthTwips, int clientHeightTwips) {
+    if (widget_ == nullptr) {
+        return;
+    }
+    widget_->setWindowTitle(QString::fromStdU16String(caption));
+    const int dpi = widget_->logicalDpiX();
+    widget_->setFixedSize(clientWidthTwips * dpi / 1440, clientHeightTwips * dpi / 1440);
+    widget_->show();
+}
+
+QWidget* widgetOf(platform::WindowPeer* peer) {
+    auto* window = dynamic_cast<QtWindow*>(peer);
+    return window != nullptr ? window->widget() : nullptr;
+}
+
+} // namespace qtbackend

@@ -1,0 +1,79 @@
+// Quillet's process entry point: reads the command line, starts Qt and runs the program.
+
+#include <QApplication>
+#include <QByteArray>
+#include <climits>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+#include "platform/Runtime.h"
+#include "platform/Strings.h"
+#include "platform/qt/QtBackend.h"
+
+namespace {
+
+// The arguments after the program's name, joined with single spaces and otherwise unchanged.
+std::u16string commandTextFrom(int argc, char** argv) {
+    std::string text;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) {
+            text += ' ';
+        }
+        text += argv[i];
+    }
+    return platform::fromUtf8(text);
+}
+
+// The directory of the running executable, without a trailing separator.
+std::u16string programDirectory() {
+    std::string path(PATH_MAX, '\0');
+    const ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
+    path.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return u".";
+    }
+    return platform::fromUtf8(slash == 0 ? std::string("/") : path.substr(0, slash));
+}
+
+// The program reports nothing. QUILLET_DEBUG=1 lets Qt's messages through for a developer.
+void quietMessages(QtMsgType, const QMessageLogContext&, const QString&) {}
+
+// Without a display the program still runs to its end: offscreen, where no dialog can be
+// answered, so nothing is printed.
+void chooseWindowSystem() {
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        return;
+    }
+    QByteArray platforms;
+    if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY")) {
+        platforms += "wayland;";
+    }
+    if (qEnvironmentVariableIsSet("DISPLAY")) {
+        platforms += "xcb;";
+    }
+    qputenv("QT_QPA_PLATFORM", platforms + "offscreen");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::u16string commandText = commandTextFrom(argc, argv);
+    if (qgetenv("QUILLET_DEBUG") != "1") {
+        qInstallMessageHandler(quietMessages);
+    }
+    chooseWindowSystem();
+    // The web engine, loaded later on the web page road only, shares OpenGL contexts.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+
+    // Qt reads options of its own from its arguments; the command text is the program's alone.
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QApplication application(qtArgc, qtArgv);
+    application.setQuitOnLastWindowClosed(false);
+
+    qtbackend::QtBackend backend;
+    platform::Runtime runtime(backend, commandText, programDirectory());
+    return platform::runProgram();
+}
