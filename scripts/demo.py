@@ -65,7 +65,7 @@ def main():
     if OUTPUT.exists():
         shutil.rmtree(OUTPUT)
     OUTPUT.mkdir(parents=True)
-    with tempfile.TemporaryDirectory(prefix="quillet-demo-") as work, Display() as display:
+    with tempfile.TemporaryDirectory(prefix="quillet-demo-") as work, Display(use_existing=True) as display:
         server = PrintServer(REPO / "scripts" / "print-server", pathlib.Path(work) / "cups")
         server.start()
         try:

@@ -12,9 +12,17 @@ import time
 
 
 class Display:
-    """A private Xvfb display; maps of top-level windows are logged for the whole session."""
+    """A private Xvfb display; maps of top-level windows are logged for the whole session. With
+    use_existing, the display of the session is used instead when there is one."""
+
+    def __init__(self, use_existing=False):
+        self.use_existing = use_existing and bool(os.environ.get("DISPLAY"))
+        self.process = None
 
     def __enter__(self):
+        if self.use_existing:
+            self.name = os.environ["DISPLAY"]
+            return self
         read_fd, write_fd = os.pipe()
         self.process = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x1024x24",
@@ -34,6 +42,8 @@ class Display:
         return self
 
     def __exit__(self, *exc):
+        if self.process is None:
+            return
         self._watcher.terminate()
         self._watcher.wait()
         self.process.terminate()
