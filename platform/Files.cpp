@@ -1,7 +1,9 @@
 #include "platform/Files.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/Failure.h"
 #include "platform/Strings.h"
@@ -28,17 +30,22 @@ namespace {
 } // namespace
 
 TextFile::TextFile(const std::u16string& path) : file_(nullptr) {
-    const std::string bytes = toUtf8(path);
-    struct stat info {};
-    if (stat(bytes.c_str(), &info) != 0) {
+    // Opened without blocking, so that a pipe or a device by that name is refused rather than
+    // waited on; only a regular file is read.
+    const int descriptor = ::open(toUtf8(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) {
         raiseOpenFailure(errno);
     }
-    if (S_ISDIR(info.st_mode)) {
+    struct stat info {};
+    if (fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(descriptor);
         raise(ErrorNumber::PathFileAccessError);
     }
-    file_ = std::fopen(bytes.c_str(), "rb");
+    fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+    file_ = fdopen(descriptor, "rb");
     if (file_ == nullptr) {
-        raiseOpenFailure(errno);
+        ::close(descriptor);
+        raise(ErrorNumber::PathFileAccessError);
     }
 }
 
@@ -115,6 +122,10 @@ std::int64_t FileLen(const std::u16string& path) {
     struct stat info {};
     if (stat(toUtf8(path).c_str(), &info) != 0) {
         raiseOpenFailure(errno);
+    }
+    // A directory has no length of its own.
+    if (S_ISDIR(info.st_mode)) {
+        return 0;
     }
     return static_cast<std::int64_t>(info.st_size);
 }

@@ -28,12 +28,12 @@ bool matchesWildcard(std::u16string_view name, std::u16string_view pattern) {
     // Iterative match with one backtracking point for the last "*".
     std::size_t n = 0, p = 0, starP = std::u16string_view::npos, starN = 0;
     while (n < name.size()) {
-        if (p < pattern.size() &&
-            (pattern[p] == u'?' || foldCase(pattern[p]) == foldCase(name[n]))) {
-            ++n, ++p;
-        } else if (p < pattern.size() && pattern[p] == u'*') {
+        if (p < pattern.size() && pattern[p] == u'*') {
             starP = p++;
             starN = n;
+        } else if (p < pattern.size() &&
+                   (pattern[p] == u'?' || foldCase(pattern[p]) == foldCase(name[n]))) {
+            ++n, ++p;
         } else if (starP != std::u16string_view::npos) {
             p = starP + 1;
             n = ++starN;
@@ -47,10 +47,17 @@ bool matchesWildcard(std::u16string_view name, std::u16string_view pattern) {
     return p == pattern.size();
 }
 
+// Ignoring case first; names that differ only in case are ordered by their code units, so the
+// listing does not depend on the order in which the directory hands them over.
 bool lessByName(const std::u16string& a, const std::u16string& b) {
-    return std::lexicographical_compare(
-        a.begin(), a.end(), b.begin(), b.end(),
-        [](char16_t x, char16_t y) { return foldCase(x) < foldCase(y); });
+    const auto folded = [](char16_t x, char16_t y) { return foldCase(x) < foldCase(y); };
+    if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), folded)) {
+        return true;
+    }
+    if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), folded)) {
+        return false;
+    }
+    return a < b;
 }
 
 } // namespace
