@@ -19,8 +19,15 @@ std::int32_t ScriptedRichTextEngine::formatRange(bool render, const platform::FO
         return 0;
     }
     script_.calls.push_back({render, *range});
-    if (answered_ < script_.renderAnswers.size()) {
-        return script_.renderAnswers[answered_++];
+    const std::size_t message = renders_++;
+    if (render && script_.whileRendering) {
+        script_.whileRendering(*range);
+    }
+    if (script_.failingRender == message) {
+        platform::raise(platform::ErrorNumber::InvalidProcedureCall);
+    }
+    if (message < script_.renderAnswers.size()) {
+        return script_.renderAnswers[message];
     }
     return static_cast<std::int32_t>(text_.size());
 }

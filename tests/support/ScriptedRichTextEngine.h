@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -18,6 +19,10 @@ struct ScriptedRichTextScript {
 
     // Answers of the render messages, in order; once used up, the text length.
     std::vector<std::int32_t> renderAnswers;
+    // The render message (counted from 0) that fails as a failing call on the control would.
+    std::optional<std::size_t> failingRender;
+    // Runs inside every render message, with its record.
+    std::function<void(const platform::FORMATRANGE&)> whileRendering;
 
     // Every EM_FORMATRANGE: the render flag and a copy of the record (none for a release).
     struct Call {
@@ -38,7 +43,7 @@ public:
 private:
     ScriptedRichTextScript& script_;
     std::u16string text_;
-    std::size_t answered_ = 0;
+    std::size_t renders_ = 0;
 };
 
 } // namespace fake
