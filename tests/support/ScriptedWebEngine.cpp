@@ -34,6 +34,9 @@ void ScriptedWebEngine::navigate(const std::u16string& url) {
 
 void ScriptedWebEngine::execWB(std::int32_t command, std::int32_t option) {
     script_.commands.emplace_back(command, option);
+    if (script_.whileExecuting) {
+        script_.whileExecuting();
+    }
     if (script_.execFails) {
         platform::raise(platform::ErrorNumber::PrinterError);
     }

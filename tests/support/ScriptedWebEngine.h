@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,6 +16,8 @@ class ScriptedWebEngine;
 struct ScriptedWebScript {
     bool navigateFails = false;
     bool execFails = false;
+    // Runs inside ExecWB, as the browser's print dialog would, before it returns or fails.
+    std::function<void()> whileExecuting;
     std::vector<std::u16string> navigations;
     std::vector<std::pair<std::int32_t, std::int32_t>> commands;
     platform::ControlPlacement placement;

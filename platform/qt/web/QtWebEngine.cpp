@@ -1,0 +1,117 @@
+#include "platform/qt/web/QtWebEngine.h"
+
+#include <QPageRanges>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QSaveFile>
+#include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/Failure.h"
+#include "platform/Strings.h"
+#include "platform/controls/WebBrowser.h"
+#include "platform/qt/CupsJob.h"
+#include "platform/qt/QtBackend.h"
+
+namespace qtbackend {
+
+namespace {
+
+constexpr std::int32_t OLECMDEXECOPT_DODEFAULT = 0;
+
+// Refuses a path that names no readable regular file, the way opening it would fail.
+void checkReadableFile(const std::string& path) {
+    if (path.empty() || path.find('\0') != std::string::npos) {
+        platform::raise(platform::ErrorNumber::BadFileName);
+    }
+    // Non-blocking, so that a named pipe is refused rather than waited on.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        platform::raise(errno == ENOENT || errno == ENOTDIR
+                            ? platform::ErrorNumber::FileNotFound
+                            : platform::ErrorNumber::PathFileAccessError);
+    }
+    struct stat status {};
+    const bool regular = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    ::close(fd);
+    if (!regular) {
+        platform::raise(platform::ErrorNumber::PathFileAccessError);
+    }
+}
+
+// A file URL that carries the path's bytes as they are, whatever their encoding.
+QUrl fileUrl(const std::string& path) {
+    const QByteArray bytes = QByteArray::fromStdString(path).toPercentEncoding("/");
+    return QUrl::fromEncoded("file://" + bytes, QUrl::StrictMode);
+}
+
+void writeFile(const QString& fileName, const QByteArray& pdf) {
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size() || !file.commit()) {
+        platform::raise(platform::ErrorNumber::PathFileAccessError);
+    }
+}
+
+void handToPrintServer(const QPrinter& printer, const QString& title, const QByteArray& pdf) {
+    CupsJob job(printer.printerName().toStdString(), title.toStdString(), printer.copyCount());
+    job.write(pdf.constData(), static_cast<std::size_t>(pdf.size()));
+    job.finish();
+}
+
+} // namespace
+
+QtWebEngine::QtWebEngine(QWidget* window, std::unique_ptr<WebView> view)
+    : window_(window), view_(std::move(view)) {}
+
+QtWebEngine::~QtWebEngine() = default;
+
+void QtWebEngine::navigate(const std::u16string& url) {
+    const std::string path = std::filesystem::absolute(platform::toUtf8(url)).string();
+    checkReadableFile(path);
+    view_->load(fileUrl(path));
+}
+
+void QtWebEngine::execWB(std::int32_t command, std::int32_t option) {
+    if (command != platform::OLECMDID_PRINT ||
+        (option != OLECMDEXECOPT_DODEFAULT && option != platform::OLECMDEXECOPT_PROMPTUSER) ||
+        !view_->hasDocument()) {
+        platform::raise(platform::ErrorNumber::InvalidProcedureCall);
+    }
+    if (!QtBackend::hasDisplay()) {
+        platform::raise(platform::ErrorNumber::PrinterError, "no display for the print dialog");
+    }
+
+    QPrinter printer(QPrinter::HighResolution);
+    // On the heap: the window, and the dialog with it, may go while the dialog runs.
+    QPointer<QPrintDialog> dialog = new QPrintDialog(&printer, window_);
+    dialog->setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange |
+                       QAbstractPrintDialog::PrintCollateCopies |
+                       QAbstractPrintDialog::PrintShowPageSize);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    const int answer = dialog->exec();
+    delete dialog.data();
+    if (answer != QDialog::Accepted) {
+        return;
+    }
+
+    // The engine applies the paper, orientation, margins and pages chosen; the print server the
+    // copies.
+    const QPageRanges pages =
+        printer.printRange() == QPrinter::PageRange ? printer.pageRanges() : QPageRanges();
+    const QString title = view_->title();
+    const QByteArray pdf = view_->printToPdf(printer.pageLayout(), pages);
+    if (pdf.isEmpty()) {
+        platform::raise(platform::ErrorNumber::PrinterError, "the page could not be laid out");
+    }
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
+        writeFile(printer.outputFileName(), pdf);
+    } else {
+        handToPrintServer(printer, title, pdf);
+    }
+}
+
+} // namespace qtbackend

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <memory>
+
+#include "platform/Backend.h"
+#include "platform/qt/web/WebEngineModule.h"
+
+namespace qtbackend {
+
+// The web browser's engine: a Qt WebEngine view from the web module, with the browser's print
+// command. Printing lays the page out with the engine's own PDF output, so text stays text, and
+// hands the result to the print server as one job with what the user chose in the print dialog.
+class QtWebEngine : public platform::WebEngine {
+public:
+    // window owns the print dialog; view lies inside it.
+    QtWebEngine(QWidget* window, std::unique_ptr<WebView> view);
+    ~QtWebEngine() override;
+
+    // url is a plain file path; a file that does not exist or cannot be read is refused.
+    void navigate(const std::u16string& url) override;
+    // OLECMDID_PRINT only, asking the user first.
+    void execWB(std::int32_t command, std::int32_t option) override;
+
+private:
+    QPointer<QWidget> window_;
+    std::unique_ptr<WebView> view_;
+};
+
+} // namespace qtbackend
