@@ -1,5 +1,6 @@
 """Helpers for the end-to-end tests: Xvfb, xdotool, the private CUPS server, PDF inspection."""
 
+import ctypes
 import hashlib
 import os
 import pathlib
@@ -96,8 +97,42 @@ class Display:
         self.xdotool("type", "--delay", "20", text)
 
     def close(self, window):
-        """Closes the window from outside, as a window manager's close button does."""
-        self.xdotool("windowclose", window, check=False)
+        """Closes the window from outside, as a window manager's close button does: sends the
+        client WM_DELETE_WINDOW (xdotool's windowclose destroys the window instead)."""
+        x11 = ctypes.cdll.LoadLibrary("libX11.so.6")
+        x11.XOpenDisplay.restype = ctypes.c_void_p
+        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x11.XInternAtom.restype = ctypes.c_ulong
+        x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                                   ctypes.c_void_p]
+        x11.XFlush.argtypes = [ctypes.c_void_p]
+        x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+
+        class ClientMessage(ctypes.Structure):
+            _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong),
+                        ("send_event", ctypes.c_int), ("display", ctypes.c_void_p),
+                        ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                        ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
+
+        class Event(ctypes.Union):
+            _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
+
+        connection = x11.XOpenDisplay(self.name.encode())
+        if not connection:
+            raise RuntimeError(f"cannot open display {self.name}")
+        try:
+            event = Event()
+            event.xclient.type = 33  # ClientMessage
+            event.xclient.window = int(window)
+            event.xclient.message_type = x11.XInternAtom(connection, b"WM_PROTOCOLS", 0)
+            event.xclient.format = 32
+            event.xclient.data[0] = x11.XInternAtom(connection, b"WM_DELETE_WINDOW", 0)
+            event.xclient.data[1] = 0  # CurrentTime
+            x11.XSendEvent(connection, int(window), 0, 0, ctypes.byref(event))
+            x11.XFlush(connection)
+        finally:
+            x11.XCloseDisplay(connection)
 
 
 class PrintServer:
