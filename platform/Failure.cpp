@@ -40,6 +40,8 @@ const char* standardDescription(ErrorNumber number) {
         return "Printer error";
     case ErrorNumber::BufferTooSmall:
         return "The buffer for the file name is too small";
+    case ErrorNumber::DialogFailure:
+        return "The dialog could not be shown";
     }
     return "Application-defined or object-defined error";
 }

@@ -24,6 +24,7 @@ enum class ErrorNumber : int {
     InvalidPicture = 481,
     PrinterError = 482,
     BufferTooSmall = 20476,
+    DialogFailure = -32768,
 };
 
 // The one failure type of the program and its platform.
