@@ -106,15 +106,11 @@ QtDeviceContext& deviceContext(platform::Handle hdc) {
     return *context;
 }
 
-std::unique_ptr<QTextDocument> emptyDocument() {
-    auto document = std::make_unique<QTextDocument>();
-    document->setDocumentMargin(0);
-    return document;
-}
-
 } // namespace
 
-QtRichTextEngine::QtRichTextEngine() : document_(emptyDocument()) {}
+QtRichTextEngine::QtRichTextEngine() {
+    setDocument(std::make_unique<QTextDocument>());
+}
 
 QtRichTextEngine::~QtRichTextEngine() = default;
 
@@ -122,6 +118,10 @@ void QtRichTextEngine::loadFile(const std::u16string& path) {
     const QByteArray content = readFileBytes(path);
     auto document = std::make_unique<QTextDocument>();
     readRichTextContent(content, *document);
+    setDocument(std::move(document));
+}
+
+void QtRichTextEngine::setDocument(std::unique_ptr<QTextDocument> document) {
     // The text area is all there is of the page: the margins are the caller's.
     document->setDocumentMargin(0);
     pages_.reset();

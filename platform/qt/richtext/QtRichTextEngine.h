@@ -22,6 +22,8 @@ public:
     std::u16string text() const override;
     std::int32_t formatRange(bool render, const platform::FORMATRANGE* range) override;
 
+    // Takes document as the content, as loading a file does.
+    void setDocument(std::unique_ptr<QTextDocument> document);
     const QTextDocument& document() const { return *document_; }
     // How many times the document has been laid out for formatting.
     int layoutsMade() const { return layoutsMade_; }

@@ -1,0 +1,255 @@
+// Page formatting with the real engine: Qt's text layout against in-memory pages of paper.
+
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+#include <QFont>
+#include <QGuiApplication>
+#include <QPalette>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextTable>
+
+#include "platform/Failure.h"
+#include "platform/qt/richtext/QtRichTextEngine.h"
+#include "tests/component/RichTextEngineDeviceContext.h"
+
+namespace {
+
+using componenttest::ImageDeviceContext;
+using qtbackend::QtRichTextEngine;
+
+// A text area of 6.5 by 2 inches, an inch from the printable area's corner.
+constexpr platform::RECT SmallArea{1440, 1440, 1440 + 9360, 1440 + 2880};
+
+std::unique_ptr<QTextDocument> documentWithFont(int pointSize = 10) {
+    auto document = std::make_unique<QTextDocument>();
+    document->setDefaultFont(QFont("DejaVu Sans", pointSize));
+    return document;
+}
+
+std::unique_ptr<QTextDocument> numberedLines(int count, int pointSize = 10) {
+    auto document = documentWithFont(pointSize);
+    QString text;
+    for (int i = 1; i <= count; ++i) {
+        text += QStringLiteral("Line %1 of the document\n").arg(i);
+    }
+    text.chop(1);
+    document->setPlainText(text);
+    return document;
+}
+
+platform::FORMATRANGE rangeFor(platform::Handle hdc, platform::Handle target,
+                               const platform::RECT& rc, int from) {
+    platform::FORMATRANGE range{};
+    range.hdc = hdc;
+    range.hdcTarget = target;
+    range.rc = rc;
+    range.chrg.cpMin = from;
+    range.chrg.cpMax = -1;
+    return range;
+}
+
+// Formats page after page as the page loop does, measuring only; answers each page's end.
+std::vector<int> pageEnds(QtRichTextEngine& engine, ImageDeviceContext& target,
+                          const platform::RECT& rc) {
+    const int length = static_cast<int>(engine.text().size());
+    std::vector<int> ends;
+    int from = 0;
+    do {
+        const platform::FORMATRANGE range = rangeFor(0, target.hDC(), rc, from);
+        const int next = engine.formatRange(false, &range);
+        ends.push_back(next);
+        if (next <= from || ends.size() > 100000) {
+            break;
+        }
+        from = next;
+    } while (from < length);
+    return ends;
+}
+
+void expectEveryPageAdvancesToTheEnd(const std::vector<int>& ends, int length) {
+    ASSERT_FALSE(ends.empty());
+    int before = 0;
+    for (const int end : ends) {
+        EXPECT_GT(end, before);
+        before = end;
+    }
+    EXPECT_EQ(ends.back(), length);
+}
+
+TEST(FormattingTest, PagesBreakWhereLinesEnd) {
+    QtRichTextEngine engine;
+    engine.setDocument(numberedLines(200));
+    ImageDeviceContext target(8.5, 11, 150);
+    const std::u16string text = engine.text();
+    const auto ends = pageEnds(engine, target, SmallArea);
+
+    expectEveryPageAdvancesToTheEnd(ends, static_cast<int>(text.size()));
+    // Ten-point lines, about 12 to two inches.
+    EXPECT_GE(ends.size(), 200u / 14);
+    EXPECT_LE(ends.size(), 200u / 10);
+    for (std::size_t page = 0; page + 1 < ends.size(); ++page) {
+        EXPECT_EQ(text[ends[page] - 1], u'\n') << "page " << page;
+    }
+}
+
+TEST(FormattingTest, FontSizesAreInPointsWhateverTheResolution) {
+    std::vector<std::size_t> pages;
+    for (const int dotsPerInch : {96, 300, 1200}) {
+        QtRichTextEngine engine;
+        engine.setDocument(numberedLines(200));
+        ImageDeviceContext target(0.5, 0.5, dotsPerInch);
+        pages.push_back(pageEnds(engine, target, SmallArea).size());
+    }
+    EXPECT_NEAR(static_cast<double>(pages[0]), static_cast<double>(pages[2]), 1.0);
+    EXPECT_NEAR(static_cast<double>(pages[1]), static_cast<double>(pages[2]), 1.0);
+}
+
+TEST(FormattingTest, TablesCountEveryCellAndBoundaryAsTheTextDoes) {
+    auto document = documentWithFont();
+    QTextCursor cursor(document.get());
+    cursor.insertText(QStringLiteral("Before the table"));
+    QTextTable* table = cursor.insertTable(6, 3);
+    for (int row = 0; row < 6; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            QTextCursor cell = table->cellAt(row, column).firstCursorPosition();
+            cell.insertText(QStringLiteral("cell %1,%2 with words enough to wrap in a narrow "
+                                           "column of the table")
+                                .arg(row)
+                                .arg(column));
+        }
+    }
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QStringLiteral("After the table"));
+    const int positions = document->characterCount() - 1;
+
+    QtRichTextEngine engine;
+    engine.setDocument(std::move(document));
+    ImageDeviceContext target(0.5, 0.5, 300);
+    const platform::RECT narrow{0, 0, 4320, 1440}; // 3 by 1 inches
+    EXPECT_EQ(static_cast<int>(engine.text().size()), positions);
+    const auto ends = pageEnds(engine, target, narrow);
+    expectEveryPageAdvancesToTheEnd(ends, positions);
+    EXPECT_GE(ends.size(), 3u);
+}
+
+TEST(FormattingTest, ALineOrParagraphTallerThanThePageStillAdvances) {
+    const struct {
+        const char* name;
+        int pointSize;
+        QString text;
+        std::size_t minimumPages;
+    } cases[] = {
+        // 150 points is more than two inches: every line is taller than the page.
+        {"lines taller than the page", 150, QStringLiteral("Ab\nCd\nEf"), 3},
+        {"one paragraph of many lines", 10, QStringLiteral("word ").repeated(3000), 10},
+        {"a word wider than the line", 10, QStringLiteral("x").repeated(20000), 10},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QtRichTextEngine engine;
+        auto document = documentWithFont(c.pointSize);
+        document->setPlainText(c.text);
+        engine.setDocument(std::move(document));
+        ImageDeviceContext target(0.5, 0.5, 300);
+        const auto ends = pageEnds(engine, target, SmallArea);
+        expectEveryPageAdvancesToTheEnd(ends, static_cast<int>(c.text.size()));
+        EXPECT_GE(ends.size(), c.minimumPages);
+    }
+}
+
+TEST(FormattingTest, APageBreakBeforeAParagraphStartsANewPage) {
+    auto document = documentWithFont();
+    QTextCursor cursor(document.get());
+    cursor.insertText(QStringLiteral("first page"));
+    QTextBlockFormat breakBefore;
+    breakBefore.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    cursor.insertBlock(breakBefore);
+    const int second = cursor.position();
+    cursor.insertText(QStringLiteral("second page"));
+
+    QtRichTextEngine engine;
+    engine.setDocument(std::move(document));
+    ImageDeviceContext target(0.5, 0.5, 300);
+    const auto ends = pageEnds(engine, target, SmallArea);
+    EXPECT_EQ(ends, (std::vector<int>{second, static_cast<int>(engine.text().size())}));
+}
+
+TEST(FormattingTest, FormattingFromInsideAPageEndsWhereThatPageEnds) {
+    QtRichTextEngine engine;
+    engine.setDocument(numberedLines(100));
+    ImageDeviceContext target(0.5, 0.5, 300);
+    const auto ends = pageEnds(engine, target, SmallArea);
+    ASSERT_GE(ends.size(), 3u);
+    for (const int inside : {ends[0] + 1, (ends[0] + ends[1]) / 2, ends[1] - 1}) {
+        const platform::FORMATRANGE range = rangeFor(0, target.hDC(), SmallArea, inside);
+        EXPECT_EQ(engine.formatRange(false, &range), ends[1]);
+    }
+}
+
+TEST(FormattingTest, DrawsInsideTheTextAreaInBlackWhateverThePalette) {
+    // A desktop whose text colour is white must not print white text.
+    const QPalette desktop = QGuiApplication::palette();
+    QPalette whiteText = desktop;
+    whiteText.setColor(QPalette::Text, Qt::white);
+    whiteText.setColor(QPalette::WindowText, Qt::white);
+    QGuiApplication::setPalette(whiteText);
+
+    const struct {
+        int targetDotsPerInch;
+        int outputDotsPerInch;
+    } cases[] = {{150, 150}, {300, 150}, {100, 200}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.targetDotsPerInch);
+        QtRichTextEngine engine;
+        engine.setDocument(numberedLines(100));
+        ImageDeviceContext target(0.5, 0.5, c.targetDotsPerInch);
+        ImageDeviceContext page(8.5, 11, c.outputDotsPerInch);
+        const platform::FORMATRANGE range = rangeFor(page.hDC(), target.hDC(), SmallArea, 0);
+        EXPECT_GT(engine.formatRange(true, &range), 0);
+
+        const QRect ink = page.inkBox();
+        ASSERT_FALSE(ink.isNull());
+        const QRect area(
+            QPoint(page.pixels(SmallArea.left), page.pixels(SmallArea.top)),
+            QPoint(page.pixels(SmallArea.right) - 1, page.pixels(SmallArea.bottom) - 1));
+        EXPECT_TRUE(area.contains(ink))
+            << ink.x() << "," << ink.y() << " " << ink.width() << "x" << ink.height();
+        // Text starts at the area's left edge, its first line at the top, and fills most of it.
+        EXPECT_LE(ink.left() - area.left(), page.pixels(40));
+        EXPECT_LE(ink.top() - area.top(), page.pixels(100));
+        EXPECT_GE(ink.bottom(), area.bottom() - page.pixels(400));
+        int darkest = 255;
+        const QImage& image = page.image();
+        for (int y = ink.top(); y <= ink.bottom(); ++y) {
+            for (int x = ink.left(); x <= ink.right(); ++x) {
+                darkest = std::min(darkest, qGray(image.pixel(x, y)));
+            }
+        }
+        EXPECT_LT(darkest, 60);
+    }
+    QGuiApplication::setPalette(desktop);
+}
+
+TEST(FormattingTest, ThePageAfterTheFirstDrawsItsOwnText) {
+    // Two pages of the same document drawn onto fresh paper differ, and the second is not empty.
+    QtRichTextEngine engine;
+    engine.setDocument(numberedLines(60));
+    ImageDeviceContext target(0.5, 0.5, 150);
+    ImageDeviceContext first(8.5, 11, 150);
+    ImageDeviceContext second(8.5, 11, 150);
+    const platform::FORMATRANGE one = rangeFor(first.hDC(), target.hDC(), SmallArea, 0);
+    const int next = engine.formatRange(true, &one);
+    const platform::FORMATRANGE two = rangeFor(second.hDC(), target.hDC(), SmallArea, next);
+    EXPECT_GT(engine.formatRange(true, &two), next);
+    const QRect inkOne = first.inkBox();
+    const QRect inkTwo = second.inkBox();
+    ASSERT_FALSE(inkTwo.isNull());
+    EXPECT_LE(std::abs(inkTwo.top() - inkOne.top()), 3); // starts at the top of the area too
+    EXPECT_NE(first.image(), second.image());
+}
+
+} // namespace

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QImage>
+#include <QPainter>
+#include <QRect>
+#include <cmath>
+
+#include "platform/Win32.h"
+#include "platform/qt/QtDeviceContext.h"
+
+namespace componenttest {
+
+// A page of paper in memory: a white image at a resolution of its own, open for drawing, with a
+// device-context handle as the printer's pages have.
+class ImageDeviceContext : public qtbackend::QtDeviceContext {
+public:
+    ImageDeviceContext(double widthInches, double heightInches, int dotsPerInch)
+        : image_(static_cast<int>(widthInches * dotsPerInch),
+                 static_cast<int>(heightInches * dotsPerInch), QImage::Format_RGB32),
+          dotsPerInch_(dotsPerInch) {
+        image_.fill(Qt::white);
+        const int dotsPerMeter = static_cast<int>(std::lround(dotsPerInch / 0.0254));
+        image_.setDotsPerMeterX(dotsPerMeter);
+        image_.setDotsPerMeterY(dotsPerMeter);
+        painter_.begin(&image_);
+    }
+    ~ImageDeviceContext() override { painter_.end(); }
+
+    QPainter& painter() override { return painter_; }
+    QPaintDevice& paintDevice() override { return image_; }
+    std::int32_t deviceCaps(std::int32_t index) const override {
+        return index == platform::LOGPIXELSX || index == platform::LOGPIXELSY ? dotsPerInch_ : 0;
+    }
+
+    // The page as drawn so far.
+    const QImage& image() {
+        painter_.end();
+        snapshot_ = image_.copy();
+        painter_.begin(&image_);
+        return snapshot_;
+    }
+
+    // The bounding box of the pixels darker than light grey, in device pixels; null when blank.
+    QRect inkBox() {
+        const QImage& page = image();
+        QRect box;
+        for (int y = 0; y < page.height(); ++y) {
+            const auto* row = reinterpret_cast<const QRgb*>(page.constScanLine(y));
+            for (int x = 0; x < page.width(); ++x) {
+                if (qGray(row[x]) < 160) {
+                    box |= QRect(x, y, 1, 1);
+                }
+            }
+        }
+        return box;
+    }
+
+    // Twips as this device's pixels.
+    int pixels(int twips) const { return twips * dotsPerInch_ / 1440; }
+
+private:
+    QImage image_;
+    QImage snapshot_;
+    QPainter painter_;
+    int dotsPerInch_;
+};
+
+} // namespace componenttest

@@ -1,0 +1,194 @@
+// The real rich text engine: loading files, its plain text, device contexts it refuses, and a
+// layout made once and released.
+
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <sys/stat.h>
+
+#include <QAbstractTextDocumentLayout>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTextDocument>
+
+#include "platform/Failure.h"
+#include "platform/Strings.h"
+#include "platform/qt/richtext/QtRichTextEngine.h"
+#include "tests/component/RichTextEngineDeviceContext.h"
+
+namespace {
+
+using componenttest::ImageDeviceContext;
+using platform::ErrorNumber;
+using qtbackend::QtRichTextEngine;
+
+constexpr platform::RECT Area{0, 0, 9360, 2880}; // 6.5 by 2 inches
+
+std::u16string pathIn(const QTemporaryDir& dir, const std::string& name) {
+    return platform::fromUtf8(dir.path().toStdString() + "/" + name);
+}
+
+void writeFile(const std::u16string& path, const std::string& bytes) {
+    std::FILE* file = std::fopen(platform::toUtf8(path).c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+}
+
+ErrorNumber loadFailure(QtRichTextEngine& engine, const std::u16string& path) {
+    try {
+        engine.loadFile(path);
+    } catch (const platform::RuntimeError& failure) {
+        return failure.number();
+    }
+    return ErrorNumber{0};
+}
+
+std::unique_ptr<QTextDocument> lines(int count) {
+    auto document = std::make_unique<QTextDocument>();
+    QString text;
+    for (int i = 0; i < count; ++i) {
+        text += QStringLiteral("line %1\n").arg(i);
+    }
+    document->setPlainText(text);
+    return document;
+}
+
+platform::FORMATRANGE rangeFor(platform::Handle hdc, platform::Handle target, int from,
+                               const platform::RECT& rc = Area) {
+    platform::FORMATRANGE range{};
+    range.hdc = hdc;
+    range.hdcTarget = target;
+    range.rc = rc;
+    range.chrg.cpMin = from;
+    range.chrg.cpMax = -1;
+    return range;
+}
+
+// A device context that is not one Qt can draw on, such as a window's.
+class ForeignDeviceContext : public platform::DeviceContext {
+public:
+    std::int32_t deviceCaps(std::int32_t) const override { return 0; }
+};
+
+TEST(RichTextEngineTest, LoadsTheFilesBytesAndKeepsItsTextPositionForPosition) {
+    QTemporaryDir dir;
+    // A name that is not UTF-8 reaches the file system byte for byte.
+    const std::u16string path = pathIn(dir, "caf\xe9 notes.txt");
+    writeFile(path, "first line\nsecond line\n\ncaf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac");
+    QtRichTextEngine engine;
+    engine.loadFile(path);
+    EXPECT_EQ(engine.text(), u"first line\nsecond line\n\ncaf\u00e9 \u65e5\u672c");
+    EXPECT_EQ(static_cast<int>(engine.text().size()), engine.document().characterCount() - 1);
+    std::remove(platform::toUtf8(path).c_str()); // a name QTemporaryDir cannot spell
+}
+
+TEST(RichTextEngineTest, FilesThatCannotBeReadFailAndKeepTheDocument) {
+    QTemporaryDir dir;
+    const std::u16string kept = pathIn(dir, "kept.txt");
+    writeFile(kept, "kept");
+    const std::u16string fifo = pathIn(dir, "pipe.txt");
+    ASSERT_EQ(mkfifo(platform::toUtf8(fifo).c_str(), 0600), 0);
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.txt"));
+
+    const struct {
+        std::u16string path;
+        ErrorNumber failure;
+    } cases[] = {
+        {pathIn(dir, "missing.txt"), ErrorNumber::FileNotFound},
+        {kept + u"/below.txt", ErrorNumber::FileNotFound}, // a file used as a folder
+        {pathIn(dir, "folder.txt"), ErrorNumber::PathFileAccessError},
+        {fifo, ErrorNumber::PathFileAccessError}, // refused, never waited on
+        {u"/dev/zero", ErrorNumber::PathFileAccessError},
+        {pathIn(dir, std::string(300, 'n')), ErrorNumber::BadFileName},
+    };
+    QtRichTextEngine engine;
+    engine.loadFile(kept);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(platform::toUtf8(c.path));
+        EXPECT_EQ(loadFailure(engine, c.path), c.failure);
+        EXPECT_EQ(engine.text(), u"kept");
+    }
+}
+
+TEST(RichTextEngineTest, AnEmptyDocumentFormatsOneEmptyPage) {
+    QTemporaryDir dir;
+    const std::u16string path = pathIn(dir, "empty.txt");
+    writeFile(path, "");
+    QtRichTextEngine engine;
+    engine.loadFile(path);
+    ImageDeviceContext page(8.5, 11, 100);
+    const platform::FORMATRANGE range = rangeFor(page.hDC(), page.hDC(), 0);
+    EXPECT_EQ(engine.text(), u"");
+    EXPECT_EQ(engine.formatRange(true, &range), 0);
+    EXPECT_TRUE(page.inkBox().isNull());
+}
+
+TEST(RichTextEngineTest, DeviceContextsThatAreNotQtsFail) {
+    ImageDeviceContext page(8.5, 11, 100);
+    ForeignDeviceContext foreign;
+    const struct {
+        const char* name;
+        bool render;
+        platform::Handle hdc;
+        platform::Handle target;
+        platform::RECT rc;
+        bool fails;
+    } cases[] = {
+        {"no target", true, page.hDC(), 0, Area, true},
+        {"a target Qt cannot draw on", false, 0, foreign.hDC(), Area, true},
+        {"no device to draw on", true, 0, page.hDC(), Area, true},
+        {"drawing on a foreign device", true, foreign.hDC(), page.hDC(), Area, true},
+        {"measuring needs no device to draw on", false, 0, page.hDC(), Area, false},
+        {"an empty text area", true, page.hDC(), page.hDC(), {100, 100, 100, 5000}, true},
+        {"an upside-down text area", true, page.hDC(), page.hDC(), {100, 5000, 9000, 100}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QtRichTextEngine engine;
+        engine.setDocument(lines(10));
+        const platform::FORMATRANGE range = rangeFor(c.hdc, c.target, 0, c.rc);
+        if (c.fails) {
+            EXPECT_THROW(engine.formatRange(c.render, &range), platform::RuntimeError);
+        } else {
+            EXPECT_EQ(engine.formatRange(c.render, &range), static_cast<int>(engine.text().size()));
+        }
+    }
+}
+
+TEST(RichTextEngineTest, TheLayoutIsMadeOncePerTargetAndAreaAndReleased) {
+    QtRichTextEngine engine;
+    engine.setDocument(lines(400));
+    const int length = static_cast<int>(engine.text().size());
+    const QAbstractTextDocumentLayout* layout = engine.document().documentLayout();
+
+    // Every page on fresh paper with a device context of its own, as the printer's pages are.
+    auto printAll = [&](int dotsPerInch, const platform::RECT& rc) {
+        int pages = 0;
+        for (int from = 0; from < length; ++pages) {
+            ImageDeviceContext page(1, 1, dotsPerInch);
+            const platform::FORMATRANGE range = rangeFor(page.hDC(), page.hDC(), from, rc);
+            from = engine.formatRange(true, &range);
+            EXPECT_EQ(layout->paintDevice(), &page.paintDevice());
+        }
+        return pages;
+    };
+    EXPECT_GT(printAll(150, Area), 10);
+    EXPECT_EQ(engine.layoutsMade(), 1);
+
+    EXPECT_EQ(engine.formatRange(false, nullptr), 0);
+    EXPECT_EQ(layout->paintDevice(), nullptr); // nothing kept of the last page
+    EXPECT_EQ(engine.layoutsMade(), 1);
+
+    printAll(150, Area);
+    EXPECT_EQ(engine.layoutsMade(), 2); // after a release, laid out anew
+    printAll(150, {0, 0, 7200, 2880});
+    EXPECT_EQ(engine.layoutsMade(), 3); // another width
+    printAll(300, {0, 0, 7200, 2880});
+    EXPECT_EQ(engine.layoutsMade(), 4); // another resolution
+    EXPECT_EQ(engine.formatRange(false, nullptr), 0);
+    EXPECT_EQ(engine.formatRange(false, nullptr), 0); // a second release does no harm
+}
+
+} // namespace
