@@ -1,14 +1,39 @@
 #include "platform/qt/richtext/RichTextReader.h"
 
+#include <string_view>
+
 #include <QByteArray>
-#include <QString>
+#include <QFont>
 #include <QTextDocument>
+
+#include "platform/qt/richtext/PlainTextDecoder.h"
+#include "platform/qt/richtext/RtfReader.h"
 
 namespace qtbackend {
 
-// Placeholder until the RTF reader and the plain text decoder arrive: UTF-8 plain text only.
+namespace {
+
+// What a word processor falls back to when an RTF file names no font: a serif at 12 points.
+QFont richTextFont() {
+    QFont font(QStringLiteral("Times New Roman"));
+    font.setStyleHint(QFont::Serif);
+    font.setPointSizeF(12);
+    return font;
+}
+
+} // namespace
+
 void readRichTextContent(const QByteArray& content, QTextDocument& document) {
-    document.setPlainText(QString::fromUtf8(content));
+    // Loading is not an edit: no undo history, which would double the memory of large files.
+    document.setUndoRedoEnabled(false);
+    document.clear();
+    if (content.startsWith("{\\rtf")) {
+        document.setDefaultFont(richTextFont());
+        RtfReader reader(document);
+        reader.read(std::string_view(content.constData(), std::size_t(content.size())));
+    } else {
+        readPlainText(content, document);
+    }
 }
 
 } // namespace qtbackend

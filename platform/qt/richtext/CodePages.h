@@ -1,0 +1,44 @@
+#pragma once
+
+#include <memory>
+#include <string_view>
+#include <unordered_map>
+
+#include <QString>
+
+class QStringDecoder;
+
+namespace qtbackend {
+
+// Fonts that number their glyphs in their own way: text in them is mapped to the Unicode
+// characters the glyphs show.
+enum class SymbolFont { None, Symbol, Wingdings };
+
+// Decodes bytes of a Windows code page. Windows-1252 is built in; the others come from Qt's
+// converters (ICU on Debian), created once per code page and kept. A code page nobody knows is
+// read as Windows-1252. Never fails: bytes a code page does not map become U+FFFD.
+class CodePageDecoder {
+public:
+    CodePageDecoder();
+    ~CodePageDecoder();
+
+    QString decode(std::string_view bytes, int codePage);
+
+private:
+    QStringDecoder* converter(int codePage);
+
+    std::unordered_map<int, std::unique_ptr<QStringDecoder>> converters_;
+};
+
+// Windows-1252, what Windows itself does with it: the five unassigned bytes stay C1 controls.
+QString decodeWindows1252(std::string_view bytes);
+
+// Text written in a symbol font, as the characters its glyphs show.
+QString decodeSymbolFont(std::string_view bytes, SymbolFont font);
+// The same for one character that a writer put in the private use area (U+F020..U+F0FF).
+char16_t mapSymbolFontCharacter(char16_t character, SymbolFont font);
+
+// The code page of an RTF \fcharset, or 0 for "the document's own".
+int codePageForCharset(int charset);
+
+} // namespace qtbackend

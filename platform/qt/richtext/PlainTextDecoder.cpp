@@ -1,0 +1,195 @@
+#include "platform/qt/richtext/PlainTextDecoder.h"
+
+#include <string_view>
+#include <vector>
+
+#include <QFontMetricsF>
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextOption>
+
+#include "platform/qt/richtext/CodePages.h"
+#include "platform/qt/richtext/TextSanitizer.h"
+
+namespace qtbackend {
+
+namespace {
+
+constexpr int TabColumns = 8;
+
+bool isContinuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool isValidUtf8(QByteArrayView bytes) {
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype size = bytes.size();
+    qsizetype i = 0;
+    while (i < size) {
+        const unsigned char lead = data[i];
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        qsizetype length = 0;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            if (lead == 0xE0)
+                low = 0xA0;
+            else if (lead == 0xED)
+                high = 0x9F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            if (lead == 0xF0)
+                low = 0x90;
+            else if (lead == 0xF4)
+                high = 0x8F;
+        } else {
+            return false;
+        }
+        if (i + length > size)
+            return false;
+        if (data[i + 1] < low || data[i + 1] > high)
+            return false;
+        for (qsizetype k = 2; k < length; ++k) {
+            if (!isContinuation(data[i + k]))
+                return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+QString decodeUtf16(QByteArrayView bytes, bool bigEndian) {
+    QString text;
+    text.reserve(bytes.size() / 2 + 1);
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype units = bytes.size() / 2;
+    for (qsizetype i = 0; i < units; ++i) {
+        const unsigned char first = data[2 * i];
+        const unsigned char second = data[2 * i + 1];
+        text.append(
+            QChar(bigEndian ? char16_t((first << 8) | second) : char16_t((second << 8) | first)));
+    }
+    if (bytes.size() % 2 != 0)
+        text.append(QChar::ReplacementCharacter); // a last byte without its pair
+    return text;
+}
+
+struct Line {
+    qsizetype start;
+    qsizetype length;
+    bool pageBreakBefore;
+};
+
+// Splits text into lines: CR, LF, CR LF (and U+2029) end one. A form feed ends the line it is
+// in, if anything came before it on that line, and puts the next line on a new page; a line end
+// right after it belongs to it.
+std::vector<Line> splitLines(QStringView text) {
+    std::vector<Line> lines;
+    qsizetype lineStart = 0;
+    bool pageBreak = false;
+    bool afterFormFeed = false;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const char16_t c = text[i].unicode();
+        if (c == u'\r' || c == u'\n' || c == 0x2029) {
+            const qsizetype end = i;
+            i += c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n' ? 2 : 1;
+            if (!(afterFormFeed && end == lineStart))
+                lines.push_back({lineStart, end - lineStart, std::exchange(pageBreak, false)});
+            lineStart = i;
+            afterFormFeed = false;
+        } else if (c == u'\f') {
+            if (i > lineStart)
+                lines.push_back({lineStart, i - lineStart, std::exchange(pageBreak, false)});
+            pageBreak = true;
+            afterFormFeed = true;
+            lineStart = ++i;
+        } else {
+            ++i;
+        }
+    }
+    if (lineStart < text.size())
+        lines.push_back({lineStart, text.size() - lineStart, pageBreak});
+    return lines;
+}
+
+// Eight columns of the font, in the 1/96 inch units Qt scales tab stops from. Measured on a
+// large size, where hinting does not round the advance.
+qreal tabStopDistance(const QFont& font) {
+    constexpr qreal MeasuringPixels = 1000;
+    QFont large(font);
+    large.setPixelSize(int(MeasuringPixels));
+    const qreal advance =
+        QFontMetricsF(large).horizontalAdvance(QLatin1Char(' ')) / MeasuringPixels;
+    return TabColumns * advance * font.pointSizeF() * 96.0 / 72.0;
+}
+
+} // namespace
+
+QString decodePlainText(QByteArrayView bytes) {
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes = bytes.sliced(3);
+    else if (bytes.startsWith("\xFF\xFE"))
+        return decodeUtf16(bytes.sliced(2), false);
+    else if (bytes.startsWith("\xFE\xFF"))
+        return decodeUtf16(bytes.sliced(2), true);
+    else if (!isValidUtf8(bytes))
+        return decodeWindows1252(std::string_view(bytes.data(), std::size_t(bytes.size())));
+    // With a byte-order mark the file says it is UTF-8; bytes that are not become U+FFFD.
+    return QString::fromUtf8(bytes);
+}
+
+QFont plainTextFont() {
+    QFont font(QStringLiteral("DejaVu Sans Mono"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPointSizeF(10);
+    return font;
+}
+
+void readPlainText(QByteArrayView bytes, QTextDocument& document) {
+    const QString text = decodePlainText(bytes);
+    const std::vector<Line> lines = splitLines(text);
+
+    const QFont font = plainTextFont();
+    document.setDefaultFont(font);
+    QTextOption option = document.defaultTextOption();
+    option.setTabStopDistance(tabStopDistance(font));
+    document.setDefaultTextOption(option);
+
+    QTextCharFormat format;
+    format.setFont(font, QTextCharFormat::FontPropertiesSpecifiedOnly);
+    QTextBlockFormat newPage;
+    newPage.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+
+    // Lines go in as runs joined by LF, which Qt turns into blocks; a page break starts a run.
+    QTextCursor cursor(&document);
+    cursor.setBlockCharFormat(format);
+    QString run;
+    bool first = true;
+    for (const Line& line : lines) {
+        if (!first) {
+            if (line.pageBreakBefore) {
+                cursor.insertText(run, format);
+                run.clear();
+                cursor.insertBlock(newPage, format);
+            } else {
+                run.append(QLatin1Char('\n'));
+            }
+        }
+        first = false;
+        appendSanitizedText(run, QStringView(text).sliced(line.start, line.length));
+    }
+    cursor.insertText(run, format);
+}
+
+} // namespace qtbackend

@@ -1,0 +1,122 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace qtbackend {
+
+// What a control word does to the reader.
+enum class RtfWordKind {
+    Flag,        // sets or resets a property; any parameter is ignored
+    Toggle,      // switches a property on, or off with a parameter of 0
+    Value,       // sets a property to its parameter, or to the default without one
+    Symbol,      // stands for a character or a break
+    Destination, // starts a destination: the rest of its group is read differently or skipped
+};
+
+// The words the reader gives meaning to. Destinations the reader does not read are all Skipped.
+enum class RtfWord {
+    // Destinations read
+    Rtf,
+    FontTable,
+    ColorTable,
+    Field,
+    FieldInstruction,
+    FieldResult,
+    ListText,
+    Skipped,
+    // Character formatting
+    Plain,
+    Bold,
+    Italic,
+    Strike,
+    Hidden,
+    Caps,
+    SmallCaps,
+    Underline,
+    UnderlineDotted,
+    UnderlineDashed,
+    UnderlineDashDotted,
+    UnderlineDashDotDotted,
+    UnderlineWave,
+    UnderlineNone,
+    Font,
+    FontSize,
+    Foreground,
+    Background,
+    Superscript,
+    Subscript,
+    NoSuperSub,
+    Up,
+    Down,
+    UnicodeSkip,
+    Unicode,
+    // Paragraph formatting
+    ParagraphDefault,
+    AlignLeft,
+    AlignCenter,
+    AlignRight,
+    AlignJustify,
+    LeftIndent,
+    RightIndent,
+    FirstIndent,
+    SpaceBefore,
+    SpaceAfter,
+    LineSpacing,
+    LineMultiple,
+    TabStop,
+    TabRight,
+    TabCenter,
+    TabDecimal,
+    PageBreakBefore,
+    InTable,
+    NestingLevel,
+    // Sections and tables
+    SectionDefault,
+    SectionBreakNone,
+    SectionBreakPage,
+    RowDefault,
+    CellBoundary,
+    CellBorder,
+    // Document, font table and colour table
+    DefaultFont,
+    AnsiCodePage,
+    CharacterSetAnsi,
+    CharacterSetMac,
+    CharacterSetPc,
+    CharacterSetPca,
+    FontCharset,
+    FontCodePage,
+    FontRoman,
+    FontSwiss,
+    FontModern,
+    FontScript,
+    FontDecorative,
+    Red,
+    Green,
+    Blue,
+    // Characters and breaks
+    Paragraph,
+    Line,
+    Tab,
+    Page,
+    Section,
+    Cell,
+    Row,
+    NestedCell,
+    NestedRow,
+    Character,
+};
+
+struct RtfControlWord {
+    std::string_view name;
+    RtfWordKind kind;
+    RtfWord word;
+    // Value words: the parameter when there is none. Character symbols: the UTF-16 character.
+    std::int32_t value = 0;
+};
+
+// The entry for a control word, or null for a word the reader ignores.
+const RtfControlWord* findRtfControlWord(std::string_view name);
+
+} // namespace qtbackend
