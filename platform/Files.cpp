@@ -27,12 +27,21 @@ namespace {
     }
 }
 
+// The file name's bytes for the system, which ends a name at its first NUL: a name holding
+// one is refused rather than cut short into another file's name.
+std::string systemName(const std::u16string& path) {
+    if (path.find(u'\0') != std::u16string::npos) {
+        raise(ErrorNumber::BadFileName);
+    }
+    return toUtf8(path);
+}
+
 } // namespace
 
 TextFile::TextFile(const std::u16string& path) : file_(nullptr) {
     // Opened without blocking, so that a pipe or a device by that name is refused rather than
     // waited on; only a regular file is read.
-    const int descriptor = ::open(toUtf8(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int descriptor = ::open(systemName(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0) {
         raiseOpenFailure(errno);
     }
@@ -120,7 +129,7 @@ std::u16string TextFile::readLine() {
 
 std::int64_t FileLen(const std::u16string& path) {
     struct stat info {};
-    if (stat(toUtf8(path).c_str(), &info) != 0) {
+    if (stat(systemName(path).c_str(), &info) != 0) {
         raiseOpenFailure(errno);
     }
     // A directory has no length of its own.

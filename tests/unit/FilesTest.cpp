@@ -84,6 +84,9 @@ TEST(TextFileTest, OpeningFailsForWhatIsNotAReadableFile) {
               ErrorNumber::PathFileAccessError);
     EXPECT_EQ(failureOf([&] { platform::TextFile file(dir / u"file/x"); }),
               ErrorNumber::FileNotFound);
+    // A NUL would cut the name short into another file's name.
+    EXPECT_EQ(failureOf([&] { platform::TextFile file(dir / u"file" + u'\0' + u"x"); }),
+              ErrorNumber::BadFileName);
 }
 
 TEST(TextFileTest, ReadingPastTheEndFails) {
@@ -107,6 +110,8 @@ TEST(FileLenTest, AnswersTheSizeOrFailsForAMissingFile) {
     EXPECT_EQ(platform::FileLen(dir / u"folder.jpg"), 0);
     EXPECT_EQ(failureOf([&] { platform::FileLen(dir / u"missing.jpg"); }),
               ErrorNumber::FileNotFound);
+    EXPECT_EQ(failureOf([&] { platform::FileLen(dir / u"three.jpg" + u'\0' + u"x"); }),
+              ErrorNumber::BadFileName);
 }
 
 } // namespace
