@@ -234,6 +234,28 @@ TEST(FormattingTest, DrawsInsideTheTextAreaInBlackWhateverThePalette) {
     QGuiApplication::setPalette(desktop);
 }
 
+TEST(FormattingTest, EachPageDrawsExactlyItsOwnLines) {
+    // Lines on either side of a page's edges would be clipped away on paper but still be in the
+    // page's output, where a text extractor or a search finds them twice.
+    QtRichTextEngine engine;
+    engine.setDocument(numberedLines(100));
+    const std::u16string text = engine.text();
+    ImageDeviceContext target(0.5, 0.5, 300);
+    int from = 0;
+    int pages = 0;
+    while (from < static_cast<int>(text.size())) {
+        componenttest::TextRecordingDeviceContext page(300);
+        const platform::FORMATRANGE range = rangeFor(page.hDC(), target.hDC(), SmallArea, from);
+        const int next = engine.formatRange(true, &range);
+        ASSERT_GT(next, from);
+        const QString expected = QString::fromStdU16String(text.substr(from, next - from));
+        EXPECT_EQ(page.texts.join(QLatin1Char('\n')), expected.trimmed()) << "page " << pages;
+        from = next;
+        ++pages;
+    }
+    EXPECT_GT(pages, 3);
+}
+
 TEST(FormattingTest, ThePageAfterTheFirstDrawsItsOwnText) {
     // Two pages of the same document drawn onto fresh paper differ, and the second is not empty.
     QtRichTextEngine engine;

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QImage>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QRect>
+#include <QStringList>
 #include <cmath>
 
 #include "platform/Win32.h"
@@ -61,6 +63,73 @@ public:
 private:
     QImage image_;
     QImage snapshot_;
+    QPainter painter_;
+    int dotsPerInch_;
+};
+
+// A page that keeps the text drawn on it, run by run, whether the clip shows it or not: what a
+// PDF page would carry for a text extractor.
+class TextRecordingDeviceContext : public qtbackend::QtDeviceContext, private QPaintDevice {
+public:
+    explicit TextRecordingDeviceContext(int dotsPerInch)
+        : engine_(*this), dotsPerInch_(dotsPerInch) {
+        painter_.begin(this);
+    }
+    ~TextRecordingDeviceContext() override { painter_.end(); }
+
+    QPainter& painter() override { return painter_; }
+    QPaintDevice& paintDevice() override { return *this; }
+    std::int32_t deviceCaps(std::int32_t) const override { return 0; }
+
+    // The runs of text drawn, in order.
+    QStringList texts;
+
+private:
+    class Engine : public QPaintEngine {
+    public:
+        explicit Engine(TextRecordingDeviceContext& page) : page_(page) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState&) override {}
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+        void drawTextItem(const QPointF&, const QTextItem& item) override {
+            page_.texts.append(item.text());
+        }
+        Type type() const override { return QPaintEngine::User; }
+
+    private:
+        TextRecordingDeviceContext& page_;
+    };
+
+    QPaintEngine* paintEngine() const override { return const_cast<Engine*>(&engine_); }
+    int metric(PaintDeviceMetric metric) const override {
+        switch (metric) {
+        case PdmWidth:
+        case PdmHeight:
+            return 11 * dotsPerInch_;
+        case PdmWidthMM:
+        case PdmHeightMM:
+            return 11 * 254 / 10;
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY:
+            return dotsPerInch_;
+        case PdmDepth:
+            return 32;
+        case PdmNumColors:
+            return 0x7fffffff;
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return static_cast<int>(devicePixelRatioFScale());
+        default:
+            return 0;
+        }
+    }
+
+    Engine engine_;
     QPainter painter_;
     int dotsPerInch_;
 };

@@ -112,7 +112,10 @@ void PagedLayout::drawPage(QPainter& painter, int page, int position) const {
     painter.translate(0, -top);
     painter.setClipRect(view, Qt::IntersectClip);
     QAbstractTextDocumentLayout::PaintContext context;
-    context.clip = view;
+    // Qt draws every line that touches the clip, even one that only touches its edge; a line that
+    // begins the next page must not go into this one's output, clipped away but still there.
+    constexpr double edge = 0.5;
+    context.clip = view.adjusted(0, edge, 0, -edge);
     // Text without a colour of its own is black on paper, whatever the desktop's palette says.
     context.palette.setColor(QPalette::Text, Qt::black);
     document_.documentLayout()->draw(&painter, context);
