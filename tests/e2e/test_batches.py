@@ -8,7 +8,7 @@ import subprocess
 def add_picture(quillet, name, width, height=40, colour="gray40"):
     """A picture whose pixel width tells its print job apart from the others."""
     path = quillet.program_dir / name
-    subprocess.run(["convert", "-size", f"{width}x{height}", f"xc:{colour}", str(path)],
+    subprocess.run(["/usr/bin/convert", "-size", f"{width}x{height}", f"xc:{colour}", str(path)],
                    check=True)
     return path
 
