@@ -486,11 +486,13 @@ void RtfReader::symbol(const RtfControlWord& word) {
         sectionBreakPending_ = true;
         break;
     case RtfWord::Cell:
+        state().paragraph.inTable = true; // a cell mark is in a table, \intbl or not
         flushText();
         resolveSectionBreak();
         builder_.endCell(blockFormat(), charFormat(state().character));
         break;
     case RtfWord::Row:
+        state().paragraph.inTable = true;
         flushText();
         builder_.endRow();
         break;
@@ -616,7 +618,10 @@ void RtfReader::colorTableText(std::string_view bytes) {
 }
 
 const RtfReader::FontEntry* RtfReader::fontOf(const CharacterState& character) const {
-    const auto found = fonts_.constFind(character.font >= 0 ? character.font : defaultFont_);
+    // A font missing from the table is the default font, as in Word.
+    auto found = fonts_.constFind(character.font >= 0 ? character.font : defaultFont_);
+    if (found == fonts_.constEnd())
+        found = fonts_.constFind(defaultFont_);
     return found == fonts_.constEnd() ? nullptr : &found.value();
 }
 

@@ -1,0 +1,139 @@
+// Plain text files: encodings, line ends, page breaks and the plain text's length.
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include <QFontInfo>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include "platform/qt/richtext/PlainTextDecoder.h"
+#include "platform/qt/richtext/RichTextReader.h"
+
+namespace {
+
+QByteArray bytes(std::string_view text) {
+    return QByteArray(text.data(), qsizetype(text.size()));
+}
+
+struct DecodeCase {
+    const char* name;
+    std::string input;
+    std::u16string expected;
+};
+
+class PlainTextDecoding : public ::testing::TestWithParam<DecodeCase> {};
+
+TEST_P(PlainTextDecoding, decodes) {
+    const DecodeCase& row = GetParam();
+    EXPECT_EQ(qtbackend::decodePlainText(bytes(row.input)).toStdU16String(), row.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Encodings, PlainTextDecoding,
+    ::testing::Values(
+        DecodeCase{"ascii", "plain", u"plain"},
+        DecodeCase{"utf8",
+                   "Gr\xC3\xBC\xC3\x9F"
+                   "e \xE2\x82\xAC \xF0\x9F\x98\x80",
+                   u"Grüße € \U0001F600"},
+        DecodeCase{"utf8_bom", "\xEF\xBB\xBFok \xC3\xA9", u"ok é"},
+        DecodeCase{"utf8_bom_invalid_byte",
+                   "\xEF\xBB\xBF"
+                   "a\xFF"
+                   "b",
+                   u"a\uFFFDb"},
+        DecodeCase{"utf16le_bom", std::string("\xFF\xFEh\0\xE9\0\x3B\x04", 8), u"hé\u043B"},
+        DecodeCase{"utf16be_bom", std::string("\xFE\xFF\0h\x04\x3B\xD8\x3D\xDE\x00", 10),
+                   u"h\u043B\U0001F600"},
+        DecodeCase{"utf16_odd_length", std::string("\xFF\xFEh\0i", 5), u"h\uFFFD"},
+        DecodeCase{"windows1252", "caf\xE9 \x80 \x93quoted\x94 \x85", u"café € “quoted” …"},
+        DecodeCase{"windows1252_undefined_bytes", "\x81\x8D", u"\u0081\u008D"},
+        // Not UTF-8: a surrogate, an overlong form, a code point above U+10FFFF, a cut sequence.
+        DecodeCase{"utf8_surrogate_is_1252", "\xED\xA0\x80", u"í\u00A0€"},
+        DecodeCase{"utf8_overlong_is_1252", "\xC0\xAF", u"À¯"},
+        DecodeCase{"utf8_too_high_is_1252", "\xF4\x90\x80\x80", u"ô\u0090€€"},
+        DecodeCase{"utf8_cut_is_1252", "ok\xC3", u"okÃ"}, DecodeCase{"empty", "", u""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct LinesCase {
+    const char* name;
+    std::string input;
+    std::vector<std::u16string> blocks;
+    std::vector<int> pageBreaks; // blocks that start a new page
+};
+
+class PlainTextLines : public ::testing::TestWithParam<LinesCase> {};
+
+TEST_P(PlainTextLines, oneParagraphPerLine) {
+    const LinesCase& row = GetParam();
+    QTextDocument document;
+    qtbackend::readRichTextContent(bytes(row.input), document);
+
+    std::vector<std::u16string> blocks;
+    std::vector<int> pageBreaks;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        blocks.push_back(block.text().toStdU16String());
+        if (block.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
+            pageBreaks.push_back(block.blockNumber());
+    }
+    EXPECT_EQ(blocks, row.blocks);
+    EXPECT_EQ(pageBreaks, row.pageBreaks);
+    // Each line break is one position, as in the layout.
+    EXPECT_EQ(document.toPlainText().size(), document.characterCount() - 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LineEnds, PlainTextLines,
+    ::testing::Values(
+        LinesCase{"lf", "one\ntwo\nthree", {u"one", u"two", u"three"}, {}},
+        LinesCase{"crlf", "one\r\ntwo\r\n", {u"one", u"two"}, {}},
+        LinesCase{"cr", "one\rtwo\r", {u"one", u"two"}, {}},
+        LinesCase{"mixed", "a\r\n\rb\n\nc", {u"a", u"", u"b", u"", u"c"}, {}},
+        LinesCase{"lf_cr_is_two_ends", "a\n\rb", {u"a", u"", u"b"}, {}},
+        LinesCase{"only_line_end", "\n", {u""}, {}}, LinesCase{"empty", "", {u""}, {}},
+        LinesCase{"tabs_kept", "a\tb\t\tc", {u"a\tb\t\tc"}, {}},
+        LinesCase{"utf16_line_ends",
+                  std::string("\xFF\xFE"
+                              "a\0\r\0\n\0b\0",
+                              10),
+                  {u"a", u"b"},
+                  {}},
+        LinesCase{"form_feed_line", "page one\n\fpage two\n", {u"page one", u"page two"}, {1}},
+        LinesCase{"form_feed_own_line", "a\n\f\nb", {u"a", u"b"}, {1}},
+        LinesCase{"form_feed_mid_line", "a\fb", {u"a", u"b"}, {1}},
+        LinesCase{"form_feed_first_and_last", "\fa\n\f", {u"a"}, {}},
+        // Characters Qt reads as structure stay text; other control characters are dropped.
+        LinesCase{"structural_characters",
+                  "a\xEF\xB7\x90"
+                  "b\xEF\xBF\xBC"
+                  "c\x1B[0m\x01",
+                  {u"a\uFFFDb\uFFFDc[0m"},
+                  {}},
+        LinesCase{"unicode_separators",
+                  "a\xE2\x80\xA9"
+                  "b\xE2\x80\xA8"
+                  "c",
+                  {u"a", u"b\u2028c"},
+                  {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(PlainTextFont, fixedPitchAndTabStopsOfEightColumns) {
+    QTextDocument document;
+    qtbackend::readRichTextContent("x\ty", document);
+    const QFont font = document.begin().charFormat().font();
+    EXPECT_TRUE(QFontInfo(font).fixedPitch());
+    EXPECT_DOUBLE_EQ(font.pointSizeF(), 10);
+    // Eight advances of a 10-point DejaVu Sans Mono (1233/2048 em) at 96 to the inch.
+    EXPECT_NEAR(document.defaultTextOption().tabStopDistance(), 8 * 1233.0 / 2048 * 10 * 96 / 72,
+                0.05);
+}
+
+TEST(PlainTextFont, rtfExtensionDoesNotMatterOnlyTheContent) {
+    QTextDocument document;
+    qtbackend::readRichTextContent(" {\\rtf1 x}", document);
+    EXPECT_EQ(document.toPlainText(), QStringLiteral(" {\\rtf1 x}"));
+}
+
+} // namespace

@@ -1,0 +1,321 @@
+// The RTF reader against golden pairs in tests/data/rtf: each sample.rtf beside sample.expected,
+// which lists the text of every paragraph and the formats that must hold at given places.
+//
+//   text: <paragraph text>          one line per block, in document order; escapes: \t tab,
+//                                   \l line break, \~ no-break space, \- soft hyphen, \\ backslash
+//   char "<words>" <property>...    every character of the first occurrence of words
+//   block <n> <property>...         the block format of block n (0-based)
+//   table <n> rows=<r> columns=<c>  the n-th table of the document (0-based)
+//
+// Character properties: bold !bold italic !italic strike !strike underline=<style> size=<pt>
+// family=<name> color=#rrggbb !color background=#rrggbb super sub caps smallcaps.
+// Block properties: align=left|center|right|justify left= right= indent= top= bottom= (1/96
+// inch), page-break !page-break line=proportional:<percent>|fixed:<px>|minimum:<px> tabs=<n>.
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
+
+#include "platform/qt/richtext/RichTextReader.h"
+
+namespace {
+
+QString dataDirectory() {
+    return QStringLiteral(QUILLET_SOURCE_DIR "/tests/data/rtf");
+}
+
+std::vector<std::string> sampleNames() {
+    std::vector<std::string> names;
+    const QStringList files = QDir(dataDirectory()).entryList({"*.rtf"}, QDir::Files, QDir::Name);
+    for (const QString& file : files)
+        names.push_back(QFileInfo(file).completeBaseName().toStdString());
+    return names;
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+QString unescape(const QString& text) {
+    QString result;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != u'\\' || i + 1 == text.size()) {
+            result.append(text[i]);
+            continue;
+        }
+        switch (text[++i].unicode()) {
+        case u't':
+            result.append(u'\t');
+            break;
+        case u'l':
+            result.append(QChar(0x2028));
+            break;
+        case u'~':
+            result.append(QChar(0x00A0));
+            break;
+        case u'-':
+            result.append(QChar(0x00AD));
+            break;
+        default:
+            result.append(text[i]);
+            break;
+        }
+    }
+    return result;
+}
+
+QString escape(const QString& text) {
+    QString result;
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'\t':
+            result += QStringLiteral("\\t");
+            break;
+        case 0x2028:
+            result += QStringLiteral("\\l");
+            break;
+        case 0x00A0:
+            result += QStringLiteral("\\~");
+            break;
+        case 0x00AD:
+            result += QStringLiteral("\\-");
+            break;
+        case u'\\':
+            result += QStringLiteral("\\\\");
+            break;
+        default:
+            result += c;
+            break;
+        }
+    }
+    return result;
+}
+
+// Splits a check line into words; a quoted word, or a quoted value after "name=", keeps its
+// spaces.
+QStringList words(const QString& line) {
+    QStringList result;
+    static const QRegularExpression word(QStringLiteral(R"re(([\w!-]+=)?"([^"]*)"|(\S+))re"));
+    for (auto match = word.globalMatch(line); match.hasNext();) {
+        const auto found = match.next();
+        result << (found.hasCaptured(2) ? found.captured(1) + found.captured(2)
+                                        : found.captured(3));
+    }
+    return result;
+}
+
+QString underlineName(QTextCharFormat::UnderlineStyle style) {
+    switch (style) {
+    case QTextCharFormat::NoUnderline:
+        return "none";
+    case QTextCharFormat::SingleUnderline:
+        return "single";
+    case QTextCharFormat::DashUnderline:
+        return "dash";
+    case QTextCharFormat::DotLine:
+        return "dot";
+    case QTextCharFormat::DashDotLine:
+        return "dashdot";
+    case QTextCharFormat::DashDotDotLine:
+        return "dashdotdot";
+    case QTextCharFormat::WaveUnderline:
+        return "wave";
+    default:
+        return "other";
+    }
+}
+
+QString alignmentName(Qt::Alignment alignment) {
+    if (alignment & Qt::AlignJustify)
+        return "justify";
+    if (alignment & Qt::AlignHCenter)
+        return "center";
+    if (alignment & Qt::AlignRight)
+        return "right";
+    return "left";
+}
+
+bool near(qreal actual, const QString& expected) {
+    return std::abs(actual - expected.toDouble()) < 0.01;
+}
+
+// What is wrong with one character property, or an empty string.
+QString checkChar(const QTextCharFormat& format, const QString& property) {
+    const QString name = property.section('=', 0, 0);
+    const QString value = property.section('=', 1);
+    const auto fail = [&](const QString& actual) {
+        return QStringLiteral("%1, found %2").arg(property, actual);
+    };
+    const auto flag = [&](bool actual, bool wanted) {
+        return actual == wanted ? QString() : fail(actual ? "set" : "unset");
+    };
+    if (name == "bold" || name == "!bold")
+        return flag(format.fontWeight() >= QFont::Bold, name == "bold");
+    if (name == "italic" || name == "!italic")
+        return flag(format.fontItalic(), name == "italic");
+    if (name == "strike" || name == "!strike")
+        return flag(format.fontStrikeOut(), name == "strike");
+    if (name == "super")
+        return flag(format.verticalAlignment() == QTextCharFormat::AlignSuperScript, true);
+    if (name == "sub")
+        return flag(format.verticalAlignment() == QTextCharFormat::AlignSubScript, true);
+    if (name == "caps")
+        return flag(format.fontCapitalization() == QFont::AllUppercase, true);
+    if (name == "smallcaps")
+        return flag(format.fontCapitalization() == QFont::SmallCaps, true);
+    if (name == "underline") {
+        const QString actual = underlineName(format.underlineStyle());
+        return actual == value ? QString() : fail(actual);
+    }
+    if (name == "size")
+        return near(format.fontPointSize(), value) ? QString()
+                                                   : fail(QString::number(format.fontPointSize()));
+    if (name == "family") {
+        const QString actual = format.fontFamilies().toStringList().value(0);
+        return actual == value ? QString() : fail(actual);
+    }
+    if (name == "color" || name == "background") {
+        const QBrush brush = name == "color" ? format.foreground() : format.background();
+        const QString actual = brush.style() == Qt::NoBrush ? "none" : brush.color().name();
+        return actual == value ? QString() : fail(actual);
+    }
+    if (name == "!color")
+        return flag(format.foreground().style() != Qt::NoBrush, false);
+    return QStringLiteral("unknown property ") + property;
+}
+
+QString checkBlock(const QTextBlockFormat& format, const QString& property) {
+    const QString name = property.section('=', 0, 0);
+    const QString value = property.section('=', 1);
+    const auto compare = [&](qreal actual) {
+        return near(actual, value) ? QString()
+                                   : QStringLiteral("%1, found %2").arg(property).arg(actual);
+    };
+    if (name == "align") {
+        const QString actual = alignmentName(format.alignment());
+        return actual == value ? QString() : property + ", found " + actual;
+    }
+    if (name == "left")
+        return compare(format.leftMargin());
+    if (name == "right")
+        return compare(format.rightMargin());
+    if (name == "indent")
+        return compare(format.textIndent());
+    if (name == "top")
+        return compare(format.topMargin());
+    if (name == "bottom")
+        return compare(format.bottomMargin());
+    if (name == "tabs")
+        return compare(format.tabPositions().size());
+    if (name == "page-break" || name == "!page-break") {
+        const bool actual = format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore;
+        return actual == (name == "page-break") ? QString() : property + " does not hold";
+    }
+    if (name == "line") {
+        static const char* const types[] = {"single", "proportional", "fixed", "minimum"};
+        const QString actual = QStringLiteral("%1:%2")
+                                   .arg(types[std::clamp(format.lineHeightType(), 0, 3)])
+                                   .arg(format.lineHeight());
+        return actual == value ? QString() : property + ", found " + actual;
+    }
+    return QStringLiteral("unknown property ") + property;
+}
+
+std::vector<QTextTable*> tablesOf(QTextDocument& document) {
+    std::vector<QTextTable*> tables;
+    for (QTextFrame* frame : document.rootFrame()->childFrames()) {
+        if (auto* table = qobject_cast<QTextTable*>(frame))
+            tables.push_back(table);
+    }
+    return tables;
+}
+
+class RichTextGolden : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(RichTextGolden, readsAsExpected) {
+    const QString base = dataDirectory() + "/" + QString::fromStdString(GetParam());
+    const QByteArray rtf = readFile(base + ".rtf");
+    const QByteArray expected = readFile(base + ".expected");
+    ASSERT_FALSE(rtf.isEmpty());
+    ASSERT_FALSE(expected.isEmpty()) << "missing " << (base + ".expected").toStdString();
+
+    QTextDocument document;
+    qtbackend::readRichTextContent(rtf, document);
+    // Positions of the layout and the length of the text count alike.
+    EXPECT_EQ(document.toPlainText().size(), document.characterCount() - 1);
+
+    QStringList actualBlocks;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        actualBlocks << escape(block.text());
+
+    QStringList expectedBlocks;
+    int checks = 0;
+    for (const QString& line : QString::fromUtf8(expected).split('\n')) {
+        if (line.startsWith("text:")) {
+            expectedBlocks << escape(unescape(line.mid(5).trimmed()));
+            continue;
+        }
+        const QStringList parts = words(line);
+        if (parts.isEmpty() || parts[0].startsWith('#'))
+            continue;
+        ++checks;
+        if (parts[0] == "char" && parts.size() >= 3) {
+            const QTextCursor found =
+                document.find(unescape(parts[1]), 0, QTextDocument::FindCaseSensitively);
+            ASSERT_FALSE(found.isNull()) << "no \"" << parts[1].toStdString() << "\"";
+            for (int position = found.selectionStart(); position < found.selectionEnd();
+                 ++position) {
+                QTextCursor at(&document);
+                at.setPosition(position + 1);
+                for (const QString& property : parts.mid(2)) {
+                    const QString problem = checkChar(at.charFormat(), property);
+                    EXPECT_TRUE(problem.isEmpty())
+                        << "\"" << parts[1].toStdString() << "\": " << problem.toStdString();
+                }
+            }
+        } else if (parts[0] == "block" && parts.size() >= 3) {
+            const QTextBlock block = document.findBlockByNumber(parts[1].toInt());
+            ASSERT_TRUE(block.isValid()) << "no block " << parts[1].toStdString();
+            for (const QString& property : parts.mid(2)) {
+                const QString problem = checkBlock(block.blockFormat(), property);
+                EXPECT_TRUE(problem.isEmpty())
+                    << "block " << parts[1].toStdString() << ": " << problem.toStdString();
+            }
+        } else if (parts[0] == "table" && parts.size() == 4) {
+            const auto tables = tablesOf(document);
+            const auto index = std::size_t(parts[1].toInt());
+            ASSERT_LT(index, tables.size()) << "no table " << index;
+            EXPECT_EQ(QStringLiteral("rows=%1").arg(tables[index]->rows()), parts[2]);
+            EXPECT_EQ(QStringLiteral("columns=%1").arg(tables[index]->columns()), parts[3]);
+        } else {
+            ADD_FAILURE() << "cannot read check: " << line.toStdString();
+        }
+    }
+    EXPECT_EQ(actualBlocks.join('\n').toStdString(), expectedBlocks.join('\n').toStdString());
+    EXPECT_FALSE(expectedBlocks.isEmpty() && checks == 0) << "an .expected file checks nothing";
+}
+
+INSTANTIATE_TEST_SUITE_P(Samples, RichTextGolden, ::testing::ValuesIn(sampleNames()),
+                         [](const auto& info) {
+                             std::string name = info.param;
+                             for (char& c : name) {
+                                 if (!std::isalnum(static_cast<unsigned char>(c)))
+                                     c = '_';
+                             }
+                             return name;
+                         });
+
+} // namespace

@@ -1,0 +1,165 @@
+// RTF pieces that golden files cannot hold well: the lexer's tokens, malformed and hostile
+// input, and generated documents of every size.
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include "platform/qt/richtext/RichTextReader.h"
+#include "platform/qt/richtext/RtfLexer.h"
+
+namespace {
+
+using qtbackend::RtfLexer;
+using qtbackend::RtfToken;
+
+// The tokens of an input, one short string each.
+std::vector<std::string> tokens(std::string_view input) {
+    std::vector<std::string> result;
+    RtfLexer lexer(input);
+    for (RtfToken token = lexer.next(); token.kind != RtfToken::Kind::End; token = lexer.next()) {
+        switch (token.kind) {
+        case RtfToken::Kind::GroupStart:
+            result.push_back("{");
+            break;
+        case RtfToken::Kind::GroupEnd:
+            result.push_back("}");
+            break;
+        case RtfToken::Kind::ControlWord:
+            result.push_back("\\" + std::string(token.name) +
+                             (token.hasParameter ? std::to_string(token.parameter) : ""));
+            break;
+        case RtfToken::Kind::ControlSymbol:
+            result.push_back(std::string("\\") + token.symbol);
+            break;
+        case RtfToken::Kind::HexByte:
+            result.push_back("x" + std::to_string(token.byte));
+            break;
+        case RtfToken::Kind::Text:
+            result.push_back("'" + std::string(token.text) + "'");
+            break;
+        case RtfToken::Kind::Binary:
+            result.push_back("bin:" + std::string(token.text));
+            break;
+        case RtfToken::Kind::End:
+            break;
+        }
+    }
+    return result;
+}
+
+struct LexerCase {
+    const char* name;
+    std::string input;
+    std::vector<std::string> expected;
+};
+
+class Lexer : public ::testing::TestWithParam<LexerCase> {};
+
+TEST_P(Lexer, tokens) {
+    EXPECT_EQ(tokens(GetParam().input), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tokens, Lexer,
+    ::testing::Values(
+        LexerCase{"words_and_delimiting_space",
+                  "{\\b bold\\b0  x}",
+                  {"{", "\\b", "'bold'", "\\b0", "' x'", "}"}},
+        LexerCase{"negative_parameter", "\\u-3913?", {"\\u-3913", "'?'"}},
+        LexerCase{"minus_without_digits_is_not_a_parameter", "\\li-x", {"\\li", "'-x'"}},
+        LexerCase{"parameter_clamped",
+                  "\\fs99999999999999 \\fs-99999999999999",
+                  {"\\fs2147483647", "\\fs-2147483648"}},
+        LexerCase{"hex", "\\'e9\\'FFa", {"x233", "x255", "'a'"}},
+        LexerCase{"malformed_hex", "\\'zz\\'4", {"\\'", "'zz'", "\\'", "'4'"}},
+        LexerCase{"symbols", "\\~\\-\\\\\\{\\}\\*", {"\\~", "\\-", "\\\\", "\\{", "\\}", "\\*"}},
+        LexerCase{"line_ends_ignored", "a\r\nb\n\\par\rc", {"'a'", "'b'", "\\par", "'c'"}},
+        LexerCase{"binary_is_raw", "\\bin3 {}\\x", {"bin:{}\\", "'x'"}},
+        LexerCase{"binary_bounded_by_input", "\\bin2147483647 ab", {"bin:ab"}},
+        LexerCase{"negative_binary_is_empty", "\\bin-5 ab", {"bin:", "'ab'"}},
+        LexerCase{"backslash_at_end", "a\\", {"'a'"}},
+        LexerCase{"long_word_cut",
+                  "\\" + std::string(40, 'a') + " x",
+                  {"\\" + std::string(32, 'a'), "'x'"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+QString read(const std::string& rtf) {
+    QTextDocument document;
+    qtbackend::readRichTextContent(QByteArray::fromStdString(rtf), document);
+    EXPECT_EQ(document.toPlainText().size(), document.characterCount() - 1);
+    return document.toPlainText();
+}
+
+struct MalformedCase {
+    const char* name;
+    std::string rtf;
+    std::u16string expected;
+};
+
+class Malformed : public ::testing::TestWithParam<MalformedCase> {};
+
+TEST_P(Malformed, readsWhatCanBeRead) {
+    EXPECT_EQ(read(GetParam().rtf).toStdU16String(), GetParam().expected);
+}
+
+std::string nested(int depth, const std::string& inner) {
+    return "{\\rtf1 a" + std::string(depth, '{') + inner + std::string(depth, '}') + "b}";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, Malformed,
+    ::testing::Values(
+        MalformedCase{"missing_closing_braces", "{\\rtf1 {\\b bold {\\i more", u"bold more"},
+        MalformedCase{"extra_closing_brace_ends_document", "{\\rtf1 a}}} b}", u"a"},
+        MalformedCase{"nothing_after_header", "{\\rtf", u""},
+        MalformedCase{"depth_below_limit_is_read", nested(150, "deep"), u"adeepb"},
+        MalformedCase{"depth_beyond_limit_is_skipped", nested(100000, "deep"), u"ab"},
+        MalformedCase{"binary_swallows_braces", "{\\rtf1 a{\\*\\pict\\bin4 }}}}}b}", u"ab"},
+        MalformedCase{"binary_longer_than_input", "{\\rtf1 a{\\pict\\bin99999 }", u"a"},
+        MalformedCase{"huge_unicode_skip", "{\\rtf1 {\\uc2147483647\\u65 skipped} kept}",
+                      u"A kept"},
+        MalformedCase{"unicode_out_of_range", "{\\rtf1 \\u2147483647 x}", u"\uFFFD"},
+        MalformedCase{"structural_characters_as_text",
+                      "{\\rtf1\\uc0 a\\u8233 b\\u-560 c\\u-4 d\\u10 e\\'0af}",
+                      u"a\uFFFDb\uFFFDc\uFFFDdef"},
+        MalformedCase{"lone_surrogates", "{\\rtf1\\uc0 \\u-10179 x\\u-8694 y}", u"\uFFFDx\uFFFDy"},
+        MalformedCase{"paired_surrogates", "{\\rtf1 \\u-10179?\\u-8694?}", u"\U0001F60A"},
+        MalformedCase{"font_numbers_huge_and_missing",
+                      "{\\rtf1{\\fonttbl{\\f2147483647 A;}{\\f-5 B}}\\f2147483647 x\\f77 y}",
+                      u"xy"},
+        MalformedCase{"colour_index_outside_table", "{\\rtf1{\\colortbl;}\\cf99999 x\\cb-3 y}",
+                      u"xy"},
+        MalformedCase{"cells_without_table", "{\\rtf1 a\\cell b\\row\\row c\\cell}",
+                      u"\na\nb\nc\n\n"},
+        MalformedCase{"row_without_cells", "{\\rtf1 \\trowd\\row x}", u"x"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(RtfTables, cellsBeyondColumnLimitStayInTheLastCell) {
+    std::string rtf = "{\\rtf1\\trowd\\pard\\intbl ";
+    for (int i = 0; i < 70; ++i)
+        rtf += std::to_string(i) + "\\cell ";
+    rtf += "\\row}";
+    const QString text = read(rtf);
+    EXPECT_TRUE(text.contains(QStringLiteral("\n62\n63\n64\n65")));
+    EXPECT_TRUE(text.endsWith(QStringLiteral("69\n")));
+}
+
+TEST(RtfTables, longTablesGoOnInNewTablesWithEveryRowKept) {
+    std::string rtf = "{\\rtf1";
+    for (int i = 0; i < 1500; ++i)
+        rtf += "\\trowd\\cellx1000\\cellx2000\\pard\\intbl r" + std::to_string(i) +
+               "\\cell x\\cell\\row";
+    rtf += "\\pard after\\par}";
+    QTextDocument document;
+    qtbackend::readRichTextContent(QByteArray::fromStdString(rtf), document);
+    const QString text = document.toPlainText();
+    EXPECT_EQ(text.count(QStringLiteral("\nx\n")), 1500);
+    EXPECT_LT(text.indexOf(QStringLiteral("r999\n")), text.indexOf(QStringLiteral("r1000\n")));
+    EXPECT_TRUE(text.endsWith(QStringLiteral("\nafter")));
+}
+
+} // namespace
