@@ -3,6 +3,7 @@
 import os
 import pathlib
 import shutil
+import subprocess
 import sys
 import tempfile
 
@@ -59,6 +60,53 @@ def startup_roads(demo):
     demo.collect("startup-cancel")
 
 
+def add_picture(q, name, colour, label):
+    """A 640 x 480 picture with its label written on it."""
+    subprocess.run(["/usr/bin/convert", "-size", "640x480", f"xc:{colour}", "-fill", "white",
+                    "-pointsize", "96", "-gravity", "center", "-annotate", "+0+0", label,
+                    str(q.program_dir / name)], check=True)
+
+
+def batch_roads(demo):
+    print("Batches")
+    q = demo.quillet()
+    add_picture(q, "sunrise.jpg", "darkorange", "sunrise")
+    add_picture(q, "harbour.gif", "steelblue", "harbour")
+    add_picture(q, "forest.bmp", "darkgreen", "forest")
+    q.add_file("notes.txt", "not a picture\n")
+    q.add_file("list.txt", "forest.bmp\nmissing.jpg\n  sunrise.jpg  \n")
+    print("  quillet PRINT_LIST       (list.txt: forest.bmp, missing.jpg, sunrise.jpg; Return)")
+    run = q.start("PRINT_LIST")
+    q.display.key(q.print_dialog(), "Return")
+    assert run.wait(timeout=120) == 0
+    demo.collect("batch-list")
+
+    demo.server.clear()
+    print("  quillet PRINT_DIRECTORY  (every *.jpg, *.gif, *.bmp, *.tif by name; Return)")
+    run = q.start("PRINT_DIRECTORY")
+    q.display.key(q.print_dialog(), "Return")
+    assert run.wait(timeout=120) == 0
+    demo.collect("batch-directory")
+
+    demo.server.clear()
+    print('  quillet PRINT_DIALOG     (Open dialog: "harbour.gif" "sunrise.jpg" typed, Return;')
+    print("                            then Return in the Print dialog)")
+    run = q.start("PRINT_DIALOG")
+    dialog = q.display.wait_window("^Open$")
+    q.display.type(dialog, '"harbour.gif" "sunrise.jpg"')
+    q.display.key(dialog, "Return")
+    q.display.key(q.print_dialog(), "Return")
+    assert run.wait(timeout=120) == 0
+    demo.collect("batch-dialog")
+
+    demo.server.clear()
+    print("  quillet PRINT_DIALOG     (Escape in the Open dialog: no Print dialog, nothing printed)")
+    run = q.start("PRINT_DIALOG")
+    q.display.key(q.display.wait_window("^Open$"), "Escape")
+    assert run.wait(timeout=30) == 0
+    demo.collect("batch-dialog-cancel")
+
+
 def main():
     if os.geteuid() != 0:
         sys.exit("The demo's private print server needs root: run scripts/demo with sudo.")
@@ -71,6 +119,7 @@ def main():
         try:
             demo = Demo(display, server, work)
             startup_roads(demo)
+            batch_roads(demo)
         finally:
             server.stop()
     print(f"\nPrinted output, one PDF per print job as the print server received it: {OUTPUT}")
