@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 #include "platform/Failure.h"
@@ -23,11 +24,22 @@ namespace {
 
 constexpr std::int32_t OLECMDEXECOPT_DODEFAULT = 0;
 
-// Refuses a path that names no readable regular file, the way opening it would fail.
-void checkReadableFile(const std::string& path) {
+// The path's bytes, made absolute against the working folder; fails for a name no file can have.
+std::string absolutePath(const std::u16string& url) {
+    const std::string path = platform::toUtf8(url);
     if (path.empty() || path.find('\0') != std::string::npos) {
         platform::raise(platform::ErrorNumber::BadFileName);
     }
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    if (error) {
+        platform::raise(platform::ErrorNumber::BadFileName);
+    }
+    return absolute.string();
+}
+
+// Refuses a path that names no readable regular file, the way opening it would fail.
+void checkReadableFile(const std::string& path) {
     // Non-blocking, so that a named pipe is refused rather than waited on.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
@@ -70,7 +82,7 @@ QtWebEngine::QtWebEngine(QWidget* window, std::unique_ptr<WebView> view)
 QtWebEngine::~QtWebEngine() = default;
 
 void QtWebEngine::navigate(const std::u16string& url) {
-    const std::string path = std::filesystem::absolute(platform::toUtf8(url)).string();
+    const std::string path = absolutePath(url);
     checkReadableFile(path);
     view_->load(fileUrl(path));
 }

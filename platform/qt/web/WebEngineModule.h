@@ -24,9 +24,9 @@ public:
     virtual bool hasDocument() const = 0;
     // The loaded document's title, or its address when it has none.
     virtual QString title() const = 0;
-    // The loaded document laid out for print (text stays text, no header or footer). Waits in a
-    // nested event loop; empty when the engine failed, the view went away or the application is
-    // quitting.
+    // The loaded document laid out for print (text stays text, no header or footer). Handles
+    // events while it waits, and waits on when the view goes or the event loops are told to quit
+    // meanwhile; empty when the engine failed or gave no answer within two minutes.
     virtual QByteArray printToPdf(const QPageLayout& layout, const QPageRanges& ranges) = 0;
 };
 

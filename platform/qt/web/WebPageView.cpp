@@ -1,82 +1,90 @@
 #include "platform/qt/web/WebPageView.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QMetaObject>
+#include <QTimer>
 #include <memory>
 #include <type_traits>
 
 namespace qtbackend {
 
+namespace {
+
+// How long printing may take before the page is given up on.
+constexpr int PrintTimeoutMs = 120000;
+
+} // namespace
+
 WebPageView::WebPageView(QWidget* parent, const QRect& geometry, WebViewLoaded loaded)
-    : profile_(std::make_unique<QWebEngineProfile>()), loaded_(std::move(loaded)) {
+    : profile_(std::make_unique<QWebEngineProfile>()),
+      page_(std::make_unique<QuietWebPage>(profile_.get(), nullptr)), loaded_(std::move(loaded)) {
     // A profile without a storage name is off the record: cache, cookies and storage stay in
     // memory.
     profile_->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
     profile_->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
 
     view_ = new QWebEngineView(parent);
-    page_ = new QuietWebPage(profile_.get(), view_);
-    view_->setPage(page_);
+    view_->setPage(page_.get());
     view_->setGeometry(geometry);
     view_->setFocusPolicy(Qt::NoFocus);
 
-    QObject::connect(page_, &QWebEnginePage::loadFinished, view_, [this](bool ok) {
-        if (!ok || page_ == nullptr) {
+    QuietWebPage* page = page_.get();
+    QObject::connect(page, &QWebEnginePage::loadFinished, page, [this, page](bool ok) {
+        if (!ok) {
             return;
         }
         hasDocument_ = true;
         // Delivered from the event loop rather than from inside the engine's own notification,
         // since the handler may open a modal dialog.
         QMetaObject::invokeMethod(
-            view_, [loaded = loaded_, url = page_->url()] { loaded(url); }, Qt::QueuedConnection);
+            page, [loaded = loaded_, url = page->url()] { loaded(url); }, Qt::QueuedConnection);
     });
     view_->show();
 }
 
 WebPageView::~WebPageView() {
-    // The page goes with its view, before the profile it was made with.
+    // The view before its page, the page before the profile it was made with.
     delete view_.data();
+    page_.reset();
 }
 
 void WebPageView::load(const QUrl& url) {
-    if (page_ != nullptr) {
-        page_->load(url);
-    }
+    page_->load(url);
 }
 
 QString WebPageView::title() const {
-    return page_ != nullptr ? page_->title() : QString();
+    return page_->title();
 }
 
 QByteArray WebPageView::printToPdf(const QPageLayout& layout, const QPageRanges& ranges) {
-    if (page_ == nullptr) {
-        return {};
-    }
     // Shared with the callback, which may come after this call has given up waiting.
     struct Result {
         bool done = false;
         QByteArray pdf;
-        QPointer<QEventLoop> loop;
     };
     auto result = std::make_shared<Result>();
-    QEventLoop loop;
-    result->loop = &loop;
-    QObject::connect(page_, &QObject::destroyed, &loop, &QEventLoop::quit);
-    QObject::connect(page_, &QWebEnginePage::renderProcessTerminated, &loop, &QEventLoop::quit);
+    bool rendererGone = false;
+    const QMetaObject::Connection watch =
+        QObject::connect(page_.get(), &QWebEnginePage::renderProcessTerminated,
+                         [&rendererGone] { rendererGone = true; });
     page_->printToPdf(
         [result](const QByteArray& pdf) {
             result->pdf = pdf;
             result->done = true;
-            if (result->loop != nullptr) {
-                result->loop->quit();
-            }
         },
         layout, ranges);
-    // An unload meanwhile quits every event loop, this one included.
-    if (!result->done) {
-        loop.exec();
+
+    // Events are handled while waiting, but the wait does not end with the event loops: an
+    // unload quits them, and the page must stay until the engine is done with it.
+    const QDeadlineTimer deadline(PrintTimeoutMs);
+    QTimer wake;
+    wake.start(100);
+    while (!result->done && !rendererGone && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
-    result->loop = nullptr;
+    QObject::disconnect(watch);
     return result->done ? result->pdf : QByteArray();
 }
 

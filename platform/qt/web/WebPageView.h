@@ -27,8 +27,9 @@ protected:
 };
 
 // The module's web view: a QWebEngineView on an off-the-record profile, so nothing reaches the
-// disk. The view is a child of the form's window and goes when the window goes; the profile is
-// this object's and outlives the page.
+// disk. The view is a child of the form's window and goes when the window goes; the page and its
+// profile are this object's, so that a window closed mid-print leaves the page printing (the
+// engine does not survive a page deleted while it prints).
 class WebPageView : public WebView {
 public:
     WebPageView(QWidget* parent, const QRect& geometry, WebViewLoaded loaded);
@@ -41,8 +42,8 @@ public:
 
 private:
     std::unique_ptr<QWebEngineProfile> profile_;
+    std::unique_ptr<QuietWebPage> page_;
     QPointer<QWebEngineView> view_;
-    QPointer<QuietWebPage> page_;
     WebViewLoaded loaded_;
     bool hasDocument_ = false;
 };
