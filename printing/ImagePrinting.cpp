@@ -17,8 +17,9 @@ constexpr double PageWidth = 21;
 constexpr float PictureTop = 5;
 
 // The eight steps that put one picture file on paper as its own print job. No handler: a failure
-// leaves the remaining steps undone and goes up to the entry point.
-void PrintPictureFile(Form1& form, const std::u16string& path) {
+// leaves the remaining steps undone and goes up to the entry point. The name is a copy, not a
+// reference into the job list, which may change while the picture loads.
+void PrintPictureFile(Form1& form, std::u16string path) {
     form.pic.SetScaleMode(platform::vbCentimeters);
     form.pic.SetPicture(platform::LoadPicture(path));
     form.pic.SetAutoSize(true);

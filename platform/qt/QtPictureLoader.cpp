@@ -76,6 +76,8 @@ platform::Picture loadPictureFile(const std::u16string& path) {
     if (!reader.canRead()) {
         raise(ErrorNumber::InvalidPicture);
     }
+    // GIF is always a palette picture, though Qt decodes it to RGB32.
+    const bool isGif = reader.format() == "gif";
     // The header's size, before any pixel is allocated.
     const QSize size = reader.size();
     if (size.isValid() &&
@@ -90,7 +92,7 @@ platform::Picture loadPictureFile(const std::u16string& path) {
     }
     file.close();
 
-    const bool lossless = image.format() == QImage::Format_Indexed8 || image.depth() == 1;
+    const bool lossless = isGif || image.format() == QImage::Format_Indexed8 || image.depth() == 1;
     convertForPrinting(image);
     const double width = platform::himetricFromScreenPixels(image.width());
     const double height = platform::himetricFromScreenPixels(image.height());

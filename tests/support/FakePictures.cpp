@@ -27,6 +27,12 @@ void FakePictures::addInvalid(const std::u16string& path) {
 
 platform::Picture FakePictures::load(const std::u16string& path) {
     loaded.push_back(path);
+    if (journal != nullptr) {
+        journal->push_back("LoadPicture " + platform::toUtf8(path));
+    }
+    if (whileLoading) {
+        whileLoading(path);
+    }
     const auto it = files_.find(path);
     if (it == files_.end()) {
         platform::raise(platform::ErrorNumber::FileNotFound);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -20,6 +21,11 @@ public:
     platform::Picture load(const std::u16string& path);
     // Every path asked for, in order.
     std::vector<std::u16string> loaded;
+    // When set, each load is also written there as "LoadPicture path", so that a test sees it
+    // among the printer's operations.
+    std::vector<std::string>* journal = nullptr;
+    // Runs at each load, before the answer.
+    std::function<void(const std::u16string& path)> whileLoading;
 
     // The file name a picture was loaded from, for recordings.
     static std::string nameOf(const platform::Picture& picture);
