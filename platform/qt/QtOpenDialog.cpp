@@ -1,8 +1,10 @@
 #include "platform/qt/QtOpenDialog.h"
 
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSettings>
 
 #include "platform/Failure.h"
@@ -68,6 +70,21 @@ OpenFileDialog::OpenFileDialog(const platform::OpenDialogRequest& request, QWidg
     setDirectory(QString::fromStdU16String(request.initDir));
     if (!request.fileName.empty()) {
         selectFile(QString::fromStdU16String(request.fileName));
+    }
+    if (!filesMustExist_) {
+        // Qt disables its Open button while a typed name is no existing file; this slot runs
+        // after Qt's, so that a mouse can confirm such names as Return does.
+        auto* nameEdit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        auto* buttons = findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+        if (nameEdit != nullptr && buttons != nullptr) {
+            connect(nameEdit, &QLineEdit::textChanged, this, [buttons](const QString& text) {
+                if (QPushButton* open = buttons->button(QDialogButtonBox::Open)) {
+                    if (!text.trimmed().isEmpty()) {
+                        open->setEnabled(true);
+                    }
+                }
+            });
+        }
     }
 }
 

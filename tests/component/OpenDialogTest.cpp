@@ -2,9 +2,11 @@
 // packs them into.
 
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <string>
@@ -134,6 +136,19 @@ TEST_F(OpenFileDialogTest, AcceptsTypedNamesWhetherOrNotTheFilesExist) {
         EXPECT_EQ(qtbackend::packSelection(dialog.acceptedPaths()), c.selection)
             << c.typed.toStdString();
     }
+}
+
+TEST_F(OpenFileDialogTest, TheOpenButtonTakesATypedNameOfAMissingFile) {
+    qtbackend::OpenFileDialog dialog(request, nullptr);
+    auto* buttons = dialog.findChild<QDialogButtonBox*>("buttonBox");
+    ASSERT_NE(buttons, nullptr);
+    QPushButton* open = buttons->button(QDialogButtonBox::Open);
+    ASSERT_NE(open, nullptr);
+    dialog.findChild<QLineEdit*>("fileNameEdit")->setText("\"a.jpg\" \"missing.jpg\"");
+    ASSERT_TRUE(open->isEnabled());
+    open->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.acceptedPaths().size(), 2);
 }
 
 TEST_F(OpenFileDialogTest, AFolderNameOpensTheFolderAndNothingIsAccepted) {
