@@ -107,6 +107,33 @@ def batch_roads(demo):
     demo.collect("batch-dialog-cancel")
 
 
+def web_page(demo):
+    print("Web page")
+    q = demo.quillet()
+    q.add_file("style.css", "body { font-family: serif; margin: 2em; }\n"
+               "h1 { color: darkred; border-bottom: 2px solid #444; }\n"
+               "td, th { border: 1px solid #666; padding: 4px 10px; }\n"
+               "table { border-collapse: collapse; }\n")
+    q.add_file("frame.html", "<p>Framed greetings from the cellar</p>")
+    subprocess.run(["/usr/bin/convert", "-size", "320x160", "gradient:navy-gold",
+                    str(q.program_dir / "orchard.png")], check=True)
+    q.add_file("harvest.html", """<!doctype html><html><head><meta charset="utf-8">
+<title>Harvest report</title><link rel="stylesheet" href="style.css"></head><body>
+<h1>Harvest report</h1><p>Gathered in the orchard behind the mill.</p>
+<table><tr><th>Fruit</th><th>Crates</th></tr><tr><td>Quinces</td><td>42</td></tr>
+<tr><td>Medlars</td><td>17</td></tr></table>
+<p><img src="orchard.png" alt="orchard"></p>
+<iframe src="frame.html" width="400" height="80"></iframe></body></html>
+""")
+    print("  quillet harvest.html     (the small Quillet window, then the browser's print dialog;")
+    print("                            Return; the program closes itself about 4 s later)")
+    run = q.start("harvest.html")
+    q.display.wait_window("^Quillet$")
+    q.display.key(q.print_dialog(), "Return")
+    assert run.wait(timeout=60) == 0
+    demo.collect("web-page")
+
+
 def main():
     if os.geteuid() != 0:
         sys.exit("The demo's private print server needs root: run scripts/demo with sudo.")
@@ -120,6 +147,7 @@ def main():
             demo = Demo(display, server, work)
             startup_roads(demo)
             batch_roads(demo)
+            web_page(demo)
         finally:
             server.stop()
     print(f"\nPrinted output, one PDF per print job as the print server received it: {OUTPUT}")
