@@ -24,7 +24,7 @@ constexpr double TwipsPerPixel = 15.0; // lengths go in as 1/96 inch, as in Qt's
 } // namespace
 
 RtfDocumentBuilder::RtfDocumentBuilder(QTextDocument& document, const RtfRowDefinition& row)
-    : document_(document), cursor_(&document), row_(row) {
+    : cursor_(&document), row_(row) {
     cursor_.movePosition(QTextCursor::End);
 }
 

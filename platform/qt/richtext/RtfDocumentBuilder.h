@@ -50,7 +50,6 @@ private:
     void leaveTable();
     void applyRowDefinition();
 
-    QTextDocument& document_;
     QTextCursor cursor_;
     const RtfRowDefinition& row_;
     bool paragraphEnded_ = false;

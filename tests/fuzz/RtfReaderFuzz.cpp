@@ -1,0 +1,37 @@
+// The RTF reader on arbitrary bytes after "{\rtf": it must not crash, leak, hang or read out of
+// bounds, and positions must count as the plain text does. No layout here: laying out arbitrary
+// font names sends fontconfig through caches that grow and leak outside our code.
+
+#include <cstdint>
+#include <cstdlib>
+
+#include <QByteArray>
+#include <QTextDocument>
+
+#include "platform/qt/richtext/RichTextReader.h"
+#include "tests/fuzz/QtHeadless.h"
+
+namespace {
+
+void read(const QByteArray& content) {
+    QTextDocument document;
+    qtbackend::readRichTextContent(content, document);
+    if (document.toPlainText().size() != document.characterCount() - 1)
+        std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzzing::startHeadlessQt();
+    // Code page converters load once, here, and not in the first input's time limit.
+    read("{\\rtf1\\ansicpg1251 warm \\'e0 up\\par}");
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    QByteArray content("{\\rtf1");
+    content.append(reinterpret_cast<const char*>(data), qsizetype(size));
+    read(content);
+    return 0;
+}
