@@ -1,9 +1,6 @@
 #include "platform/qt/CupsJob.h"
 
-#include <csignal>
-#include <ctime>
 #include <cups/cups.h>
-#include <pthread.h>
 #include <sys/socket.h>
 
 #include "platform/Failure.h"
@@ -12,7 +9,8 @@ namespace qtbackend {
 
 namespace {
 
-// A server that does not answer fails the job instead of blocking the program.
+// A server that does not answer fails the job instead of blocking the program. (A server that
+// goes away mid-document cannot kill the program with SIGPIPE: libcups ignores that signal.)
 constexpr int ConnectTimeoutMs = 5000;
 constexpr double ReplyTimeoutSeconds = 30.0;
 
@@ -29,32 +27,6 @@ struct DestinationFree {
     void operator()(cups_dest_t* destination) const { cupsFreeDests(1, destination); }
 };
 using Destination = std::unique_ptr<cups_dest_t, DestinationFree>;
-
-// libcups writes to its socket without MSG_NOSIGNAL: a server that goes away mid-document would
-// kill the process with SIGPIPE. The signal is held back on this thread while libcups writes,
-// and a pending one is taken off before it is let through again.
-class SigpipeHeld {
-public:
-    SigpipeHeld() {
-        sigemptyset(&pipe_);
-        sigaddset(&pipe_, SIGPIPE);
-        pthread_sigmask(SIG_BLOCK, &pipe_, &previous_);
-    }
-    ~SigpipeHeld() {
-        if (sigismember(&previous_, SIGPIPE) == 0) {
-            const timespec now{0, 0};
-            while (sigtimedwait(&pipe_, nullptr, &now) == SIGPIPE) {
-            }
-        }
-        pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
-    }
-    SigpipeHeld(const SigpipeHeld&) = delete;
-    SigpipeHeld& operator=(const SigpipeHeld&) = delete;
-
-private:
-    sigset_t pipe_;
-    sigset_t previous_;
-};
 
 Http connectToServer() {
     Http http(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
@@ -91,7 +63,6 @@ struct CupsJob::Connection {
 CupsJob::CupsJob(const std::string& destination, const std::string& title, int copies,
                  const std::string& pageRanges)
     : connection_(std::make_unique<Connection>()) {
-    SigpipeHeld held;
     connection_->http = connectToServer();
     if (connection_->http == nullptr) {
         failWith("print server unreachable");
@@ -144,10 +115,7 @@ void CupsJob::write(const char* data, std::size_t size) {
         return;
     }
     http_status_t status;
-    {
-        SigpipeHeld held;
-        status = cupsWriteRequestData(connection_->http.get(), data, size);
-    }
+    { status = cupsWriteRequestData(connection_->http.get(), data, size); }
     if (status != HTTP_STATUS_CONTINUE) {
         const std::string reason = cupsLastErrorString();
         cancel();
@@ -160,10 +128,7 @@ void CupsJob::finish() {
         platform::raise(platform::ErrorNumber::PrinterError, "print job not open");
     }
     ipp_status_t status;
-    {
-        SigpipeHeld held;
-        status = cupsFinishDocument(connection_->http.get(), queue_.c_str());
-    }
+    { status = cupsFinishDocument(connection_->http.get(), queue_.c_str()); }
     if (status >= IPP_STATUS_REDIRECTION_OTHER_SITE) {
         const std::string reason = cupsLastErrorString();
         cancel();
@@ -178,7 +143,6 @@ void CupsJob::cancel() {
         return;
     }
     open_ = false;
-    SigpipeHeld held;
     // The connection may be in the middle of the document: drop it and cancel on a fresh one.
     connection_->http.reset();
     const Http http = connectToServer();
@@ -196,7 +160,6 @@ const std::string& CupsJob::queue() const {
 }
 
 std::string CupsJob::defaultDestination() {
-    SigpipeHeld held;
     const Http http = connectToServer();
     if (http == nullptr) {
         return {};
