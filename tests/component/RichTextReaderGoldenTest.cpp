@@ -7,10 +7,10 @@
 //   block <n> <property>...         the block format of block n (0-based)
 //   table <n> rows=<r> columns=<c>  the n-th table of the document (0-based)
 //
-// Character properties: bold !bold italic !italic strike !strike underline=<style> size=<pt>
-// family=<name> color=#rrggbb !color background=#rrggbb super sub caps smallcaps.
-// Block properties: align=left|center|right|justify left= right= indent= top= bottom= (1/96
-// inch), page-break !page-break line=proportional:<percent>|fixed:<px>|minimum:<px> tabs=<n>.
+// Character properties: bold !bold italic !italic strike !strike underline=<style> baseline
+// size=<pt> family=<name> color=#rrggbb !color background=#rrggbb super sub caps smallcaps. Block
+// properties: align=left|center|right|justify left= right= indent= top= bottom= (1/96 inch),
+// page-break !page-break line=proportional:<percent>|fixed:<px>|minimum:<px> tabs=<n>.
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -172,6 +172,8 @@ QString checkChar(const QTextCharFormat& format, const QString& property) {
         return flag(format.verticalAlignment() == QTextCharFormat::AlignSuperScript, true);
     if (name == "sub")
         return flag(format.verticalAlignment() == QTextCharFormat::AlignSubScript, true);
+    if (name == "baseline")
+        return flag(format.verticalAlignment() == QTextCharFormat::AlignNormal, true);
     if (name == "caps")
         return flag(format.fontCapitalization() == QFont::AllUppercase, true);
     if (name == "smallcaps")

@@ -20,6 +20,7 @@ constexpr RtfControlWord Table[] = {
     {"fldrslt", K::Destination, W::FieldResult},
     {"listtext", K::Destination, W::ListText},
     {"pntext", K::Destination, W::ListText},
+    {"nesttableprops", K::Destination, W::NestedTableProperties},
 
     {"aftncn", K::Destination, W::Skipped},
     {"aftnsep", K::Destination, W::Skipped},

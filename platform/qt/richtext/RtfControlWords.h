@@ -24,6 +24,7 @@ enum class RtfWord {
     FieldInstruction,
     FieldResult,
     ListText,
+    NestedTableProperties,
     Skipped,
     // Character formatting
     Plain,

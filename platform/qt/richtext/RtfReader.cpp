@@ -44,7 +44,7 @@ void RtfReader::read(std::string_view rtf) {
         handle(token);
     }
     flushText();
-    builder_.finish(blockFormat(), charFormat(state().character), state().paragraph.inTable);
+    builder_.finish(blockFormat(), charFormat(state().character), inTable());
 }
 
 void RtfReader::handle(const RtfToken& token) {
@@ -131,6 +131,12 @@ void RtfReader::controlWord(const RtfToken& token) {
     }
     if (word == nullptr)
         return;
+    if (state().destination == Destination::NestedRow) {
+        // A nested row's own \trowd and \cellx must not touch the outer table's row.
+        if (word->word == RtfWord::NestedRow)
+            appendCharacter(0x2028);
+        return;
+    }
     switch (word->kind) {
     case RtfWordKind::Destination:
         destination(*word);
@@ -196,6 +202,10 @@ void RtfReader::destination(const RtfControlWord& word) {
     case RtfWord::ColorTable:
         state().destination = Destination::ColorTable;
         red_ = green_ = blue_ = -1;
+        break;
+    case RtfWord::NestedTableProperties:
+        state().destination =
+            state().destination == Destination::Body ? Destination::NestedRow : Destination::Skip;
         break;
     case RtfWord::FieldResult:
     case RtfWord::ListText:
@@ -267,6 +277,7 @@ void RtfReader::flag(const RtfControlWord& word) {
         break;
     case RtfWord::RowDefault:
         row_ = RtfRowDefinition{};
+        rowOpen_ = true;
         break;
     case RtfWord::CellBorder:
         row_.borders = true;
@@ -459,7 +470,7 @@ void RtfReader::value(const RtfControlWord& word, std::int32_t parameter) {
 }
 
 void RtfReader::symbol(const RtfControlWord& word) {
-    const bool inTable = state().paragraph.inTable;
+    const bool inTable = this->inTable();
     switch (word.word) {
     case RtfWord::Paragraph:
         flushText();
@@ -486,15 +497,17 @@ void RtfReader::symbol(const RtfControlWord& word) {
         sectionBreakPending_ = true;
         break;
     case RtfWord::Cell:
-        state().paragraph.inTable = true; // a cell mark is in a table, \intbl or not
+        cellMarkSeen_ = true; // a cell mark is in a table, \intbl or not
         flushText();
         resolveSectionBreak();
         builder_.endCell(blockFormat(), charFormat(state().character));
         break;
     case RtfWord::Row:
-        state().paragraph.inTable = true;
+        cellMarkSeen_ = true;
         flushText();
         builder_.endRow();
+        rowOpen_ = false;
+        cellMarkSeen_ = false;
         break;
     case RtfWord::Character:
         appendCharacter(static_cast<char16_t>(word.value));
@@ -526,6 +539,7 @@ void RtfReader::text(std::string_view bytes) {
         colorTableText(bytes);
         break;
     case Destination::Skip:
+    case Destination::NestedRow:
         break;
     }
 }
@@ -560,8 +574,7 @@ void RtfReader::flushText() {
         return;
     if (!pendingState_.hidden) {
         resolveSectionBreak();
-        builder_.insertText(sanitizeInlineText(pendingText_), charFormat(pendingState_),
-                            state().paragraph.inTable);
+        builder_.insertText(sanitizeInlineText(pendingText_), charFormat(pendingState_), inTable());
     }
     pendingText_.clear();
 }
@@ -571,7 +584,7 @@ void RtfReader::resolveSectionBreak() {
         return;
     sectionBreakPending_ = false;
     if (sectionBreakPage_)
-        builder_.breakPage(blockFormat(), charFormat(state().character), state().paragraph.inTable);
+        builder_.breakPage(blockFormat(), charFormat(state().character), inTable());
 }
 
 void RtfReader::fontTableText(std::string_view bytes) {
@@ -615,6 +628,10 @@ void RtfReader::colorTableText(std::string_view bytes) {
             colors_.emplace_back(std::max(red_, 0), std::max(green_, 0), std::max(blue_, 0));
         red_ = green_ = blue_ = -1;
     }
+}
+
+bool RtfReader::inTable() const {
+    return stack_.back().paragraph.inTable || rowOpen_ || cellMarkSeen_;
 }
 
 const RtfReader::FontEntry* RtfReader::fontOf(const CharacterState& character) const {

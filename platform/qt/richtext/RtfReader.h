@@ -35,7 +35,8 @@ public:
     static constexpr std::size_t MaxGroupDepth = 200;
 
 private:
-    enum class Destination { Body, Skip, FontTable, ColorTable };
+    // NestedRow: the properties of a nested table's row, where only the row's end matters.
+    enum class Destination { Body, Skip, FontTable, ColorTable, NestedRow };
 
     struct CharacterState {
         bool bold = false;
@@ -120,6 +121,9 @@ private:
     void commitFont();
     void colorTableText(std::string_view bytes);
 
+    // Whether the paragraph being read belongs to a table: marked \intbl, or read between a row's
+    // \trowd and its \row (pandoc resets \intbl with \pard inside cells), or ended by \cell.
+    bool inTable() const;
     const FontEntry* fontOf(const CharacterState& character) const;
     int codePageOf(const FontEntry* font) const;
     QTextCharFormat charFormat(const CharacterState& character) const;
@@ -145,6 +149,8 @@ private:
     int green_ = -1;
     int blue_ = -1;
 
+    bool rowOpen_ = false;
+    bool cellMarkSeen_ = false;
     bool sectionBreakPage_ = true;
     bool sectionBreakPending_ = false;
 
