@@ -10,7 +10,9 @@
 #include <QAbstractTextDocumentLayout>
 #include <QDir>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 
 #include "platform/Failure.h"
 #include "platform/Strings.h"
@@ -154,6 +156,35 @@ TEST(RichTextEngineTest, DeviceContextsThatAreNotQtsFail) {
         } else {
             EXPECT_EQ(engine.formatRange(c.render, &range), static_cast<int>(engine.text().size()));
         }
+    }
+}
+
+int blocksKeepingGlyphs(const QTextDocument& document) {
+    int keeping = 0;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        keeping += block.layout()->cacheEnabled() ? 1 : 0;
+    }
+    return keeping;
+}
+
+TEST(RichTextEngineTest, ParagraphsKeepTheirGlyphsOnlyUntilTheirPageIsDrawn) {
+    for (const bool render : {true, false}) {
+        SCOPED_TRACE(render);
+        QtRichTextEngine engine;
+        engine.setDocument(lines(20000));
+        const int length = static_cast<int>(engine.text().size());
+        int pages = 0;
+        for (int from = 0; from < length; ++pages) {
+            ImageDeviceContext page(1, 1, 100);
+            const platform::FORMATRANGE range = rangeFor(page.hDC(), page.hDC(), from);
+            from = engine.formatRange(render, &range);
+            // Never more than a window ahead of the page, never the whole document.
+            if (pages % 100 == 0) {
+                EXPECT_LT(blocksKeepingGlyphs(engine.document()), render ? 20000 / 4 : 1);
+            }
+        }
+        EXPECT_GT(pages, 100);
+        EXPECT_EQ(blocksKeepingGlyphs(engine.document()), 0);
     }
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QSize>
+#include <QTextBlock>
+#include <deque>
 #include <vector>
 
 class QPaintDevice;
@@ -10,11 +12,13 @@ class QTextDocument;
 namespace qtbackend {
 
 // A document laid out once against one target device at one text-area size (device pixels), and
-// cut into pages of that height. Positions count as QTextDocument positions: every paragraph
-// break, table cell and table boundary is one character.
+// cut into pages of that height. Qt lays the document out as far as the pages asked for need, so
+// the whole cost is linear in the document's length. Positions count as QTextDocument positions:
+// every paragraph break, table cell and table boundary is one character.
 class PagedLayout {
 public:
-    PagedLayout(QTextDocument& document, QPaintDevice& target, QSize areaPixels);
+    // keepGlyphs: the pages will be drawn one after the other (see keepGlyphsWhileDrawing).
+    PagedLayout(QTextDocument& document, QPaintDevice& target, QSize areaPixels, bool keepGlyphs);
     ~PagedLayout();
     PagedLayout(const PagedLayout&) = delete;
     PagedLayout& operator=(const PagedLayout&) = delete;
@@ -24,16 +28,20 @@ public:
     // Keeps the layout but measures on another device of the same metrics from now on.
     void retarget(QPaintDevice& target);
 
-    int pageCount() const { return static_cast<int>(pageStarts_.size()) - 1; }
-    // The page that holds position; positions past the end belong to the last page.
-    int pageOf(int position) const;
+    // Whether paragraphs keep their shaped glyphs from layout until their last page is drawn,
+    // which spares shaping them twice. Only for callers that draw every page in turn: the glyphs
+    // of a page that is never drawn stay in memory.
+    void keepGlyphsWhileDrawing(bool keep) { keepGlyphs_ = keep; }
+
+    // The page that holds position, a position inside the text.
+    int pageOf(int position);
     // The first position of the page after page: where the next page begins, or the text length.
-    int pageEnd(int page) const { return pageStarts_[page + 1]; }
+    int pageEnd(int page);
 
     // Draws page from position on: the part of the page from the line that holds position down to
     // the page's foot, with its top-left corner at the painter's origin. The painter's unit is
     // one target pixel.
-    void drawPage(QPainter& painter, int page, int position) const;
+    void drawPage(QPainter& painter, int page, int position);
 
 private:
     struct Line {
@@ -42,7 +50,10 @@ private:
         int page;
     };
 
-    void collectLines();
+    // Takes the lines of the next block into the page table; false at the end of the document.
+    bool collectNextBlock();
+    void keepGlyphsAhead();
+    void releaseGlyphsUpTo(int page);
     double viewTop(int page, int position) const;
 
     QTextDocument& document_;
@@ -50,8 +61,14 @@ private:
     QSize area_;
     int dpiX_;
     int dpiY_;
-    std::vector<Line> lines_;     // in position order
-    std::vector<int> pageStarts_; // the first position of each page, then the text length
+    int length_;
+    bool keepGlyphs_;
+
+    QTextBlock next_;                // the first block whose lines are not in lines_ yet
+    std::vector<Line> lines_;        // in position order
+    std::vector<int> pageStarts_;    // the first position of each page seen so far
+    QTextBlock keepEnd_;             // the first block beyond those keeping their glyphs
+    std::deque<QTextBlock> keeping_; // blocks that keep their glyphs from layout until drawn
 };
 
 } // namespace qtbackend

@@ -155,9 +155,10 @@ std::int32_t QtRichTextEngine::formatRange(bool render, const platform::FORMATRA
     }
     if (pages_ != nullptr && pages_->fits(device, area)) {
         pages_->retarget(device);
+        pages_->keepGlyphsWhileDrawing(render);
     } else {
         pages_.reset();
-        pages_ = std::make_unique<PagedLayout>(*document_, device, area);
+        pages_ = std::make_unique<PagedLayout>(*document_, device, area, render);
         ++layoutsMade_;
     }
 
