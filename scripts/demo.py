@@ -60,6 +60,28 @@ def startup_roads(demo):
     demo.collect("startup-cancel")
 
 
+def picture_road(demo):
+    print("Picture")
+    q = demo.quillet()
+    subprocess.run(["/usr/bin/convert", "-size", "378x283", "gradient:navy-darkorange", "-fill",
+                    "white", "-pointsize", "48", "-gravity", "center", "-annotate", "+0+0",
+                    "10 cm", str(q.program_dir / "photo.jpg")], check=True)
+    print("  quillet photo.jpg  (378 x 283 pixels, 10 cm wide at 96 per inch; Return prints it")
+    print("                      centred across 21 cm, 5 cm below the printable area's top)")
+    run = q.start("photo.jpg")
+    q.display.key(q.print_dialog(), "Return")
+    assert run.wait(timeout=60) == 0
+    demo.collect("picture")
+
+    demo.server.clear()
+    q.add_file("notes.jpg", "A text file named like a picture.\n")
+    print("  quillet notes.jpg  (a text file named like a picture; Return: nothing printed)")
+    run = q.start("notes.jpg")
+    q.display.key(q.print_dialog(), "Return")
+    assert run.wait(timeout=60) == 0
+    demo.collect("picture-not-a-picture")
+
+
 def add_picture(q, name, colour, label):
     """A 640 x 480 picture with its label written on it."""
     subprocess.run(["/usr/bin/convert", "-size", "640x480", f"xc:{colour}", "-fill", "white",
@@ -146,6 +168,7 @@ def main():
         try:
             demo = Demo(display, server, work)
             startup_roads(demo)
+            picture_road(demo)
             batch_roads(demo)
             web_page(demo)
         finally:
