@@ -7,7 +7,9 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QLibrary>
+#include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
@@ -22,6 +24,7 @@
 
 #include "platform/Failure.h"
 #include "platform/Strings.h"
+#include "platform/qt/web/QtWebEngine.h"
 #include "platform/qt/web/WebEngineLoader.h"
 #include "platform/qt/web/WebEngineModule.h"
 
@@ -139,6 +142,55 @@ TEST_F(WebEngineTest, ExecWBKnowsOnlyThePrintCommandAfterALoad) {
     EXPECT_EQ(failureOf([&] { browser->execWB(6, 2); }), ErrorNumber::InvalidProcedureCall);
     // Offscreen nobody can answer the browser's print dialog.
     EXPECT_EQ(failureOf([&] { browser->execWB(6, 1); }), ErrorNumber::PrinterError);
+}
+
+// A poppler tool's output for a file.
+QString popplerOutput(const QString& tool, const QString& file) {
+    QProcess process;
+    process.start(tool, tool == "pdftotext" ? QStringList{file, "-"} : QStringList{file});
+    process.waitForFinished();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+TEST_F(WebEngineTest, PrintingToAFileAppliesThePagesAndPaperChosen) {
+    QByteArray longPage = "<html><body>";
+    for (int paragraph = 1; paragraph <= 150; ++paragraph) {
+        longPage += "<p>Paragraph " + QByteArray::number(paragraph) + " of the ledger</p>";
+    }
+    longPage += "</body></html>";
+    auto browser = engine();
+    browser->navigate(platform::fromUtf8(write("long.html", longPage)));
+    ASSERT_TRUE(spinUntil([&] { return !completed.empty(); }));
+    auto& qtEngine = dynamic_cast<qtbackend::QtWebEngine&>(*browser);
+
+    const struct {
+        QPageLayout::Orientation orientation;
+        int from;
+        int to;
+        bool onePage;
+        QString pageSize;
+    } cases[] = {
+        {QPageLayout::Portrait, 0, 0, false, "594.96 x 841.92"},
+        {QPageLayout::Landscape, 2, 2, true, "841.92 x 594.96"},
+    };
+    for (const auto& c : cases) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(directory.filePath("out.pdf"));
+        printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), c.orientation,
+                                          QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
+        if (c.from > 0) {
+            printer.setPrintRange(QPrinter::PageRange);
+            printer.setFromTo(c.from, c.to);
+        }
+        qtEngine.printWith(printer);
+        const QString info = popplerOutput("pdfinfo", printer.outputFileName());
+        EXPECT_EQ(info.contains(QRegularExpression("Pages: +1\\n")), c.onePage)
+            << info.toStdString();
+        EXPECT_TRUE(info.contains(c.pageSize)) << info.toStdString();
+        const QString text = popplerOutput("pdftotext", printer.outputFileName());
+        EXPECT_EQ(text.contains("Paragraph 1 of"), c.from == 0) << text.toStdString();
+    }
 }
 
 TEST_F(WebEngineTest, AMissingModuleFailsToCreateTheEngine) {

@@ -98,20 +98,21 @@ void QtWebEngine::execWB(std::int32_t command, std::int32_t option) {
     }
 
     QPrinter printer(QPrinter::HighResolution);
-    // On the heap: the window, and the dialog with it, may go while the dialog runs.
+    // On the heap: the window, and the dialog with it, may go while the dialog runs. Only what
+    // is applied is offered: no collation choice, no selection or current page.
     QPointer<QPrintDialog> dialog = new QPrintDialog(&printer, window_);
     dialog->setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange |
-                       QAbstractPrintDialog::PrintCollateCopies |
                        QAbstractPrintDialog::PrintShowPageSize);
     dialog->setWindowModality(Qt::ApplicationModal);
     const int answer = dialog->exec();
     delete dialog.data();
-    if (answer != QDialog::Accepted) {
-        return;
+    if (answer == QDialog::Accepted) {
+        printWith(printer);
     }
+}
 
-    // The engine applies the paper, orientation, margins and pages chosen; the print server the
-    // copies.
+void QtWebEngine::printWith(const QPrinter& printer) {
+    // The engine applies the paper, orientation, margins and pages; the print server the copies.
     const QPageRanges pages =
         printer.printRange() == QPrinter::PageRange ? printer.pageRanges() : QPageRanges();
     const QString title = view_->title();

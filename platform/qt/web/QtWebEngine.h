@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QPrinter>
 #include <QWidget>
 #include <memory>
 
@@ -22,6 +23,10 @@ public:
     void navigate(const std::u16string& url) override;
     // OLECMDID_PRINT only, asking the user first.
     void execWB(std::int32_t command, std::int32_t option) override;
+
+    // Prints the loaded document with what was chosen in printer: to its CUPS destination as one
+    // job, or to the PDF file it names.
+    void printWith(const QPrinter& printer);
 
 private:
     QPointer<QWidget> window_;
