@@ -107,3 +107,12 @@ def test_a_file_that_is_no_picture_prints_nothing(quillet, name, content):
 
     assert quillet.print_server.jobs() == []
     assert quillet.snapshot() == before
+
+
+def test_without_a_default_printer_nothing_prints_and_the_program_ends(quillet):
+    make_picture(quillet.program_dir / "photo.jpg", 378, 189)
+    run = quillet.start("photo.jpg", env={"PRINTER": "no-such-printer"})
+    quillet.display.key(quillet.print_dialog(), "Return")
+    assert run.wait(timeout=60) == 0
+    assert run.stdout == b"" and run.stderr == b""
+    assert quillet.print_server.jobs() == []
