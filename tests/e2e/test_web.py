@@ -2,11 +2,12 @@
 dialog, one print job with the page's text, and the program closing itself about 4 s after the
 print command returned."""
 
+import os
 import pathlib
 import subprocess
 import time
 
-from quillet_e2e import pdf_fonts, pdf_pages, pdf_text
+from quillet_e2e import Run, pdf_fonts, pdf_pages, pdf_text
 
 PAGE = """<!doctype html>
 <html><head><meta charset="utf-8"><title>Harvest report</title>
@@ -109,6 +110,10 @@ def test_escape_in_the_browsers_dialog_prints_nothing_and_still_closes(quillet, 
 
 
 def test_a_capitalised_extension_takes_the_picture_road(quillet, display):
+    # The executable does not link the web engine; only the web page road loads its module.
+    linked = subprocess.run(["ldd", str(quillet.executable)], capture_output=True, text=True,
+                            check=True).stdout
+    assert "WebEngine" not in linked and "libquillet_web" not in linked
     add_page(quillet, "page.HTM")
     run = quillet.start("page.HTM")
     dialog = quillet.print_dialog()
@@ -133,3 +138,21 @@ def test_a_missing_page_leaves_the_window_until_it_is_closed(quillet, display):
     assert run.stderr == b""
     assert quillet.print_server.jobs() == []
     assert quillet.snapshot() == before
+
+
+def test_root_needs_no_sandbox_setting_of_its_own(quillet, display):
+    # The harness turns Chromium's sandbox off; a person running as root would not have.
+    assert os.geteuid() == 0  # the private print server already needs root
+    add_page(quillet)
+    env = quillet.env()
+    del env["QTWEBENGINE_DISABLE_SANDBOX"]
+    process = subprocess.Popen([str(quillet.executable), "page.html"], env=env,
+                               cwd=str(quillet.home), stdout=subprocess.PIPE,
+                               stderr=subprocess.PIPE)
+    run = Run(process, display)
+    try:
+        display.key(quillet.print_dialog(), "Escape")
+        assert run.wait() == 0
+        assert run.stderr == b""
+    finally:
+        run.kill()
