@@ -20,7 +20,11 @@ void Timer::SetInterval(std::int32_t milliseconds) {
         raise(ErrorNumber::InvalidProcedureCall);
     }
     interval_ = milliseconds;
-    running_ = false; // a new interval restarts the count
+    // A new interval restarts the count; an interval of 0 stops the timer.
+    if (running_ && peer_ != nullptr) {
+        peer_->stop();
+    }
+    running_ = false;
     update();
 }
 
