@@ -215,13 +215,23 @@ const QtPrinter::Device& QtPrinter::device() {
     return *device_;
 }
 
+void QtPrinter::abandon(const std::string& failure) {
+    document_.reset();
+    device_.reset();
+    raise(ErrorNumber::PrinterError, failure);
+}
+
 QtPrinter::Document& QtPrinter::openPage() {
     if (document_ == nullptr) {
-        document_ = std::make_unique<Document>(device());
+        const Device& current = device();
+        try {
+            document_ = std::make_unique<Document>(current);
+        } catch (const platform::RuntimeError& error) {
+            abandon(error.what());
+        }
     } else if (document_->page == nullptr) {
         if (!document_->writer.newPage()) {
-            document_.reset();
-            raise(ErrorNumber::PrinterError, "cannot start a new page");
+            abandon("cannot start a new page");
         }
         const Device& current = *device_;
         document_->page = std::make_unique<PageContext>(document_->painter, document_->writer,
@@ -234,9 +244,7 @@ QtPrinter::Document& QtPrinter::openPage() {
 
 void QtPrinter::checkDocument() {
     if (document_ != nullptr && document_->stream.failed()) {
-        const std::string failure = document_->stream.failure();
-        document_.reset();
-        raise(ErrorNumber::PrinterError, "print job failed: " + failure);
+        abandon("print job failed: " + document_->stream.failure());
     }
 }
 
@@ -334,14 +342,17 @@ void QtPrinter::EndDoc() {
     if (document_ == nullptr) {
         return;
     }
-    std::unique_ptr<Document> document = std::move(document_);
-    device_.reset(); // the next document follows the default destination as it is then
-    document->page.reset();
-    const bool ended = document->painter.end();
-    if (!ended || !document->stream.flushToJob()) {
-        raise(ErrorNumber::PrinterError, "print job failed: " + document->stream.failure());
+    document_->page.reset();
+    const bool ended = document_->painter.end();
+    if (!ended || !document_->stream.flushToJob()) {
+        abandon("print job failed: " + document_->stream.failure());
     }
-    document->job.finish();
+    try {
+        document_->job.finish();
+    } catch (const platform::RuntimeError& error) {
+        abandon(error.what());
+    }
+    document_.reset();
 }
 
 } // namespace qtbackend

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/Printer.h"
 
@@ -18,13 +19,16 @@ namespace qtbackend {
 // - ScaleWidth and ScaleHeight: the printable area's size in the current scale mode.
 // - ScaleX and ScaleY convert between scale modes; pixels are device pixels.
 //
+// Destination: the default destination as first found (by the first use that needs it), kept
+// for the documents that follow, and looked up again after a document has failed.
+//
 // Documents: the first output (Print, PaintPicture, hDC or NewPage) opens a document with its
-// first page, on the destination that is the default at that moment; after NewPage the next
-// output opens the next page. Each document is a PDF written by Qt's PDF engine and streamed to
-// the print server as one job, which prints once EndDoc has handed it over. EndDoc with no
-// document open does nothing. A failure while a document is open (the server refuses it or goes
-// away) withdraws that document, raises a printer error, and the next output starts a new one.
-// A document still open when the printer is destroyed is withdrawn, not printed.
+// first page; after NewPage the next output opens the next page. Each document is a PDF written
+// by Qt's PDF engine and streamed to the print server as one job, which prints once EndDoc has
+// handed it over. EndDoc with no document open does nothing. A failure while a document is open
+// (the server refuses it or goes away) withdraws that document, raises a printer error, and the
+// next output starts a new one. A document still open when the printer is destroyed is
+// withdrawn, not printed.
 class QtPrinter : public platform::Printer {
 public:
     QtPrinter();
@@ -62,8 +66,10 @@ private:
     struct Device;
     class Document;
 
-    // The default destination and its page layout, looked up once per document.
+    // The default destination and its page layout.
     const Device& device();
+    // Withdraws the open document after a failure, and forgets the destination.
+    [[noreturn]] void abandon(const std::string& failure);
     // The document and its current page, opened when needed.
     Document& openPage();
     // Raises a printer error and withdraws the document if writing it has failed.
