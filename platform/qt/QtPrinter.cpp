@@ -1,6 +1,5 @@
 #include "platform/qt/QtPrinter.h"
 
-#include <cmath>
 #include <exception>
 #include <string>
 
@@ -44,7 +43,7 @@ public:
     explicit JobStream(CupsJob& job) : job_(job) { open(QIODevice::WriteOnly); }
 
     bool isSequential() const override { return true; }
-    bool failed() const { return !failure_.empty(); }
+    bool failed() const { return failed_; }
     const std::string& failure() const { return failure_; }
 
     // Sends what is still buffered; false when the job has failed.
@@ -57,7 +56,8 @@ public:
     }
     // From now on output is dropped: the document is being withdrawn.
     void discard() {
-        if (!failed()) {
+        if (!failed_) {
+            failed_ = true;
             failure_ = "withdrawn";
         }
         buffer_.clear();
@@ -86,24 +86,15 @@ private:
         try {
             job_.write(data, static_cast<std::size_t>(size));
         } catch (const std::exception& error) {
+            failed_ = true;
             failure_ = error.what();
         }
     }
 
     CupsJob& job_;
     QByteArray buffer_;
+    bool failed_ = false;
     std::string failure_;
-};
-
-} // namespace
-
-struct QtPrinter::Device {
-    std::string destination;
-    QPageLayout layout;
-    int resolution = 1200;
-
-    QRectF paperPoints() const { return layout.fullRect(QPageLayout::Point); }
-    QRectF printablePoints() const { return layout.paintRect(QPageLayout::Point); }
 };
 
 // One page's device context: the document's painter and PDF writer.
@@ -144,6 +135,17 @@ private:
     QRect printable_;
     QRect paper_;
     int resolution_;
+};
+
+} // namespace
+
+struct QtPrinter::Device {
+    std::string destination;
+    QPageLayout layout;
+    int resolution = 1200;
+
+    QRectF paperPoints() const { return layout.fullRect(QPageLayout::Point); }
+    QRectF printablePoints() const { return layout.paintRect(QPageLayout::Point); }
 };
 
 // An open print document: the job on the server, the PDF written into it, and the page now open.
