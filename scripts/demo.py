@@ -156,6 +156,40 @@ def web_page(demo):
     demo.collect("web-page")
 
 
+def document_roads(demo):
+    print("Documents")
+    q = demo.quillet()
+    lines = [f"{n:3d}\tThe quick brown fox jumps over the lazy dog, line after line." for n in
+             range(1, 151)]
+    q.add_file("notes.txt", "\n".join(lines) + "\n")
+    print("  quillet notes.txt   (150 lines of plain text; Return prints them on 3 pages with")
+    print("                       half-inch margins)")
+    run = q.start("notes.txt")
+    q.display.key(q.print_dialog(), "Return")
+    assert run.wait(timeout=60) == 0
+    demo.collect("document-text")
+
+    demo.server.clear()
+    q.add_file("letter.rtf", rb"""{\rtf1\ansi\ansicpg1252\deff0
+{\fonttbl{\f0\froman\fcharset0 DejaVu Serif;}{\f1\fswiss\fcharset0 DejaVu Sans;}}
+{\colortbl;\red180\green0\blue0;\red0\green60\blue160;}
+\pard\qc\f1\fs36\b A letter from the mill\b0\par
+\pard\sa120\f0\fs24 Dear reader, this is {\b bold}, {\i italic}, {\ul underlined}, 
+{\cf1 red} and {\cf2 blue}. Caf\'e9, na\'efve, Stra\'dfe; 
+\u945?\u946?\u947?, \u1084?\u1080?\u1088?, \u26085?\u26412?\u35486?.\par
+\trowd\cellx3000\cellx6000\pard\intbl Quinces\cell 42 crates\cell\row
+\trowd\cellx3000\cellx6000\pard\intbl Medlars\cell 17 crates\cell\row
+\pard\page
+\f0\fs24 The second page, after a page break.\par
+}""")
+    print("  quillet letter.rtf  (RTF: formats, colours, accents, Greek, Cyrillic, Japanese, a")
+    print("                       table and a page break; Return prints 2 pages)")
+    run = q.start("letter.rtf")
+    q.display.key(q.print_dialog(), "Return")
+    assert run.wait(timeout=60) == 0
+    demo.collect("document-rtf")
+
+
 def main():
     if os.geteuid() != 0:
         sys.exit("The demo's private print server needs root: run scripts/demo with sudo.")
@@ -170,6 +204,7 @@ def main():
             startup_roads(demo)
             picture_road(demo)
             batch_roads(demo)
+            document_roads(demo)
             web_page(demo)
         finally:
             server.stop()
