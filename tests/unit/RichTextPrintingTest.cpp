@@ -304,6 +304,7 @@ TEST_F(RichTextPrintingTest, AMissingDocumentPrintsNothingAndEndsTheRun) {
 TEST_F(RichTextPrintingTest, AnUpperCaseExtensionTakesThePictureRoad) {
     backend.richText.files[u"/opt/quillet/notes.TXT"] = u"text";
     Form1& form = start(u"notes.TXT");
+    EXPECT_EQ(backend.pictures.loaded, std::vector<std::u16string>{u"/opt/quillet/notes.TXT"});
     EXPECT_TRUE(backend.richText.loadedPaths.empty());
     EXPECT_TRUE(backend.richText.calls.empty());
     EXPECT_EQ(backend.recordingPrinter.documentsEnded(), 0);
