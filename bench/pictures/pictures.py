@@ -28,7 +28,7 @@ PINNED = ["taskset", "-c", "0"]
 IMAGETOPDF = "/usr/lib/cups/filter/imagetopdf"
 
 PEERS = {
-    "imagemagick": "convert \"$DOC\" \"$OUT/x.pdf\" && lp -s \"$OUT/x.pdf\"",
+    "imagemagick": "/usr/bin/convert \"$DOC\" \"$OUT/x.pdf\" && lp -s \"$OUT/x.pdf\"",
     "imagetopdf": f"{IMAGETOPDF} 1 bench bench 1 '' \"$DOC\" | lp -s",
 }
 

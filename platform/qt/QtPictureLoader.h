@@ -27,7 +27,8 @@ inline constexpr qint64 MaxDecodedPictureBytes = qint64(512) << 20;
 // Loads a picture file with Qt's image plugins: JPEG, GIF (its first frame), BMP, TIFF, PNG, WebP
 // and whatever else they read, told apart by content, not by name. A missing file fails with
 // file not found; anything unreadable, not a picture, or of an absurd size fails with invalid
-// picture. The natural size is the pixel size at 96 pixels per inch.
+// picture. The natural size is the pixel size at 96 pixels per inch. A camera's orientation tag
+// is not applied: the picture is taken as stored, at the size its header gives.
 platform::Picture loadPictureFile(const std::u16string& path);
 
 } // namespace qtbackend

@@ -59,7 +59,7 @@ protected:
 
     static void convert(const QStringList& arguments) {
         QProcess process;
-        process.start("convert", arguments);
+        process.start("/usr/bin/convert", arguments);
         ASSERT_TRUE(process.waitForFinished(60000));
         ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
     }
