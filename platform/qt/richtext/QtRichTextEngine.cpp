@@ -162,6 +162,7 @@ std::int32_t QtRichTextEngine::formatRange(bool render, const platform::FORMATRA
         ++layoutsMade_;
     }
 
+    // Formatting always runs to the end of a page: a cpMax other than -1 is not honoured.
     const int length = document_->characterCount() - 1;
     const int from = std::max(0, range->chrg.cpMin);
     if (from >= length) {
