@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QFont>
+#include <QTextCursor>
 #include <QTextDocument>
 
 #include "platform/qt/richtext/PlainTextDecoder.h"
@@ -27,6 +28,10 @@ void readRichTextContent(const QByteArray& content, QTextDocument& document) {
     // Loading is not an edit: no undo history, which would double the memory of large files.
     document.setUndoRedoEnabled(false);
     document.clear();
+    // One edit for the whole load: outside an edit, every insertion lays its paragraph out again
+    // to place the cursor, which makes long paragraphs cost the square of their length.
+    QTextCursor edit(&document);
+    edit.beginEditBlock();
     if (content.startsWith("{\\rtf")) {
         document.setDefaultFont(richTextFont());
         RtfReader reader(document);
@@ -34,6 +39,7 @@ void readRichTextContent(const QByteArray& content, QTextDocument& document) {
     } else {
         readPlainText(content, document);
     }
+    edit.endEditBlock();
 }
 
 } // namespace qtbackend

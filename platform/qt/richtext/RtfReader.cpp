@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QHashFunctions>
 #include <QList>
 #include <QTextBlockFormat>
 #include <QTextDocument>
@@ -19,6 +20,8 @@ constexpr std::int32_t MaxTwips = 31680; // 22 inches, the largest page RTF desc
 constexpr std::size_t MaxTabStops = 64;
 constexpr std::size_t MaxCells = 64;
 constexpr std::size_t MaxFontNameBytes = 256;
+// A property of our own on every format, read by nothing: see charFormat().
+constexpr int FormatKey = QTextFormat::UserProperty + 1;
 
 std::int32_t clampTwips(std::int32_t twips) {
     return std::clamp(twips, -MaxTwips, MaxTwips);
@@ -668,10 +671,18 @@ QTextCharFormat RtfReader::charFormat(const CharacterState& character) const {
     const auto color = [this](std::int32_t index) {
         return index < static_cast<std::int32_t>(colors_.size()) ? colors_[index] : QColor();
     };
-    if (const QColor foreground = color(character.foreground); foreground.isValid())
+    const QColor foreground = color(character.foreground);
+    const QColor background = color(character.background);
+    if (foreground.isValid())
         format.setForeground(foreground);
-    if (const QColor background = color(character.background); background.isValid())
+    if (background.isValid())
         format.setBackground(background);
+    // Qt hashes font lists and brushes by their type alone, so formats that differ only in
+    // font or colour all collide in the document's format table and each new one is compared
+    // with all the others. A key that tells them apart keeps the table's cost linear.
+    const FontEntry* font = fontOf(character);
+    format.setProperty(FormatKey, int(qHashMulti(0, font != nullptr ? font->family : QString(),
+                                                 foreground.rgba(), background.rgba())));
     return format;
 }
 
@@ -711,6 +722,10 @@ QTextBlockFormat RtfReader::blockFormat() const {
                       return a.position < b.position;
                   });
         format.setTabPositions(tabs);
+        std::size_t key = 0;
+        for (const TabStop& tab : paragraph.tabs)
+            key = qHashMulti(key, tab.position, int(tab.type));
+        format.setProperty(FormatKey, int(key)); // see charFormat()
     }
     if (paragraph.pageBreakBefore)
         format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
