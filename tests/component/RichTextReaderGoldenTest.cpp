@@ -10,7 +10,8 @@
 // Character properties: bold !bold italic !italic strike !strike underline=<style> baseline
 // size=<pt> family=<name> color=#rrggbb !color background=#rrggbb super sub caps smallcaps. Block
 // properties: align=left|center|right|justify left= right= indent= top= bottom= (1/96 inch),
-// page-break !page-break line=proportional:<percent>|fixed:<px>|minimum:<px> tabs=<n>.
+// page-break !page-break line=proportional:<percent>|fixed:<px>|minimum:<px> tabs=<n>
+// first-tab=<px from the start of the first line>.
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -222,6 +223,8 @@ QString checkBlock(const QTextBlockFormat& format, const QString& property) {
         return compare(format.bottomMargin());
     if (name == "tabs")
         return compare(format.tabPositions().size());
+    if (name == "first-tab")
+        return compare(format.tabPositions().value(0).position);
     if (name == "page-break" || name == "!page-break") {
         const bool actual = format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore;
         return actual == (name == "page-break") ? QString() : property + " does not hold";

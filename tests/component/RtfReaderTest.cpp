@@ -6,6 +6,7 @@
 #include <vector>
 
 #include <QTextBlock>
+#include <QTextBlockFormat>
 #include <QTextDocument>
 
 #include "platform/qt/richtext/RichTextReader.h"
@@ -137,6 +138,23 @@ INSTANTIATE_TEST_SUITE_P(
                       u"\na\nb\nc\n\n"},
         MalformedCase{"row_without_cells", "{\\rtf1 \\trowd\\row x}", u"x"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(RtfParagraphs, marginsFitTheDeviceTheyAreLaidOutOn) {
+    QTextDocument document;
+    qtbackend::readRichTextContent("{\\rtf1\\li1440\\ri720\\fi-720\\sb240\\sa480 x\\par y}",
+                                   document);
+    const auto margins = [&document](int block) {
+        const QTextBlockFormat format = document.findBlockByNumber(block).blockFormat();
+        return std::vector<qreal>{format.leftMargin(), format.rightMargin(), format.textIndent(),
+                                  format.topMargin(), format.bottomMargin()};
+    };
+    EXPECT_EQ(margins(0), (std::vector<qreal>{96, 48, -48, 16, 32}));
+    qtbackend::fitParagraphsToDevice(document, 600, 300);
+    EXPECT_EQ(margins(0), (std::vector<qreal>{600, 300, -300, 50, 100}));
+    EXPECT_EQ(margins(1), (std::vector<qreal>{600, 300, -300, 50, 100}));
+    qtbackend::fitParagraphsToDevice(document, 96, 96);
+    EXPECT_EQ(margins(0), (std::vector<qreal>{96, 48, -48, 16, 32}));
+}
 
 TEST(RtfTables, cellsBeyondColumnLimitStayInTheLastCell) {
     std::string rtf = "{\\rtf1\\trowd\\pard\\intbl ";

@@ -4,10 +4,13 @@
 
 #include <QByteArray>
 #include <QFont>
+#include <QTextBlock>
+#include <QTextBlockFormat>
 #include <QTextCursor>
 #include <QTextDocument>
 
 #include "platform/qt/richtext/PlainTextDecoder.h"
+#include "platform/qt/richtext/RichTextProperties.h"
 #include "platform/qt/richtext/RtfReader.h"
 
 namespace qtbackend {
@@ -38,6 +41,27 @@ void readRichTextContent(const QByteArray& content, QTextDocument& document) {
         reader.read(std::string_view(content.constData(), std::size_t(content.size())));
     } else {
         readPlainText(content, document);
+    }
+    edit.endEditBlock();
+}
+
+void fitParagraphsToDevice(QTextDocument& document, int logicalDpiX, int logicalDpiY) {
+    const auto pixels = [](const QTextBlockFormat& format, int property, int dpi) {
+        return format.intProperty(property) * qreal(dpi) / 1440.0;
+    };
+    QTextCursor edit(&document);
+    edit.beginEditBlock();
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        QTextBlockFormat format = block.blockFormat();
+        format.setLeftMargin(pixels(format, richtext::LeftMarginTwips, logicalDpiX));
+        format.setRightMargin(pixels(format, richtext::RightMarginTwips, logicalDpiX));
+        format.setTextIndent(pixels(format, richtext::TextIndentTwips, logicalDpiX));
+        format.setTopMargin(pixels(format, richtext::TopMarginTwips, logicalDpiY));
+        format.setBottomMargin(pixels(format, richtext::BottomMarginTwips, logicalDpiY));
+        if (format != block.blockFormat()) {
+            QTextCursor cursor(block);
+            cursor.setBlockFormat(format);
+        }
     }
     edit.endEditBlock();
 }

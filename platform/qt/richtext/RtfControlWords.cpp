@@ -176,6 +176,7 @@ constexpr RtfControlWord Table[] = {
     {"trbrdrv", K::Flag, W::CellBorder},
 
     {"deff", K::Value, W::DefaultFont, 0},
+    {"deftab", K::Value, W::DefaultTab, 720},
     {"ansicpg", K::Value, W::AnsiCodePage, 1252},
     {"ansi", K::Flag, W::CharacterSetAnsi},
     {"mac", K::Flag, W::CharacterSetMac},

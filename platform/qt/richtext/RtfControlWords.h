@@ -81,6 +81,7 @@ enum class RtfWord {
     CellBorder,
     // Document, font table and colour table
     DefaultFont,
+    DefaultTab,
     AnsiCodePage,
     CharacterSetAnsi,
     CharacterSetMac,

@@ -24,8 +24,15 @@ constexpr double TwipsPerPixel = 15.0; // lengths go in as 1/96 inch, as in Qt's
 } // namespace
 
 RtfDocumentBuilder::RtfDocumentBuilder(QTextDocument& document, const RtfRowDefinition& row)
-    : cursor_(&document), row_(row) {
+    : document_(document), cursor_(&document), row_(row) {
     cursor_.movePosition(QTextCursor::End);
+    setDefaultTabStop(48); // half an inch, as in word processors
+}
+
+void RtfDocumentBuilder::setDefaultTabStop(double distance) {
+    QTextOption option = document_.defaultTextOption();
+    option.setTabStopDistance(distance);
+    document_.setDefaultTextOption(option);
 }
 
 void RtfDocumentBuilder::insertText(const QString& text, const QTextCharFormat& format,
@@ -46,7 +53,8 @@ void RtfDocumentBuilder::endParagraph(const QTextBlockFormat& format,
 
 void RtfDocumentBuilder::closeParagraph(const QTextBlockFormat& format,
                                         const QTextCharFormat& markFormat, bool inTable) {
-    if (hasContent_ && !paragraphEnded_)
+    // After a cell or row mark nothing is open: the next paragraph has not begun.
+    if (hasContent_ && !paragraphEnded_ && !cellEnded_ && !rowEnded_)
         endParagraph(format, markFormat, inTable);
 }
 

@@ -39,6 +39,8 @@ public:
     void breakPage(const QTextBlockFormat& format, const QTextCharFormat& markFormat, bool inTable);
     void endCell(const QTextBlockFormat& format, const QTextCharFormat& markFormat);
     void endRow();
+    // The distance between tab stops where the paragraph sets none, in 1/96 inch.
+    void setDefaultTabStop(double distance);
     void finish(const QTextBlockFormat& format, const QTextCharFormat& markFormat, bool inTable);
 
 private:
@@ -50,6 +52,7 @@ private:
     void leaveTable();
     void applyRowDefinition();
 
+    QTextDocument& document_;
     QTextCursor cursor_;
     const RtfRowDefinition& row_;
     bool paragraphEnded_ = false;

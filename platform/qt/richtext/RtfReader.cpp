@@ -7,6 +7,7 @@
 #include <QTextBlockFormat>
 #include <QTextDocument>
 
+#include "platform/qt/richtext/RichTextProperties.h"
 #include "platform/qt/richtext/RtfControlWords.h"
 #include "platform/qt/richtext/RtfLexer.h"
 #include "platform/qt/richtext/TextSanitizer.h"
@@ -20,8 +21,7 @@ constexpr std::int32_t MaxTwips = 31680; // 22 inches, the largest page RTF desc
 constexpr std::size_t MaxTabStops = 64;
 constexpr std::size_t MaxCells = 64;
 constexpr std::size_t MaxFontNameBytes = 256;
-// A property of our own on every format, read by nothing: see charFormat().
-constexpr int FormatKey = QTextFormat::UserProperty + 1;
+using richtext::FormatKey;
 
 std::int32_t clampTwips(std::int32_t twips) {
     return std::clamp(twips, -MaxTwips, MaxTwips);
@@ -46,8 +46,14 @@ void RtfReader::read(std::string_view rtf) {
          token = lexer.next()) {
         handle(token);
     }
+    if (!finished_)
+        finish(); // the input ended inside the document's group
+}
+
+void RtfReader::finish() {
     flushText();
     builder_.finish(blockFormat(), charFormat(state().character), inTable());
+    finished_ = true;
 }
 
 void RtfReader::handle(const RtfToken& token) {
@@ -106,10 +112,14 @@ void RtfReader::endGroup() {
         commitFont();
     if (stack_.size() <= 1)
         return; // a } without its {: nothing to close
+    if (stack_.size() == 2) {
+        // The document's own group closes: its last paragraph keeps its formatting, and what
+        // follows the group is not RTF.
+        finish();
+        return;
+    }
     stack_.pop_back();
     state().skipping = 0;
-    if (stack_.size() == 1)
-        finished_ = true; // the document's own group is closed; what follows is not RTF
 }
 
 bool RtfReader::skipFallback() {
@@ -448,6 +458,10 @@ void RtfReader::value(const RtfControlWord& word, std::int32_t parameter) {
     case RtfWord::DefaultFont:
         defaultFont_ = parameter;
         break;
+    case RtfWord::DefaultTab:
+        if (parameter > 0)
+            builder_.setDefaultTabStop(std::min(parameter, MaxTwips) / TwipsPerPixel);
+        break;
     case RtfWord::AnsiCodePage:
         if (parameter > 0)
             documentCodePage_ = parameter;
@@ -690,11 +704,20 @@ QTextBlockFormat RtfReader::blockFormat() const {
     const ParagraphState& paragraph = stack_.back().paragraph;
     QTextBlockFormat format;
     format.setAlignment(paragraph.alignment);
+    const auto setLength = [&format](int property, std::int32_t twips) {
+        if (twips != 0)
+            format.setProperty(property, twips);
+    };
     format.setLeftMargin(paragraph.leftIndent / TwipsPerPixel);
     format.setRightMargin(paragraph.rightIndent / TwipsPerPixel);
     format.setTextIndent(paragraph.firstIndent / TwipsPerPixel);
     format.setTopMargin(paragraph.spaceBefore / TwipsPerPixel);
     format.setBottomMargin(paragraph.spaceAfter / TwipsPerPixel);
+    setLength(richtext::LeftMarginTwips, paragraph.leftIndent);
+    setLength(richtext::RightMarginTwips, paragraph.rightIndent);
+    setLength(richtext::TextIndentTwips, paragraph.firstIndent);
+    setLength(richtext::TopMarginTwips, paragraph.spaceBefore);
+    setLength(richtext::BottomMarginTwips, paragraph.spaceAfter);
     if (paragraph.lineSpacing != 0) {
         // \sl: at least N twips, exactly -N twips, or with \slmult1 N/240 lines.
         if (paragraph.lineMultiple) {
@@ -709,23 +732,32 @@ QTextBlockFormat RtfReader::blockFormat() const {
                                  QTextBlockFormat::FixedHeight);
         }
     }
-    if (!paragraph.tabs.empty()) {
-        QList<QTextOption::Tab> tabs;
-        for (const TabStop& tab : paragraph.tabs) {
-            QTextOption::Tab stop(tab.position / TwipsPerPixel, tab.type);
-            if (tab.type == QTextOption::DelimiterTab)
-                stop.delimiter = QLatin1Char('.');
-            tabs.append(stop);
-        }
+    // RTF measures tab stops from the text area's edge, Qt from where the first line starts.
+    // A hanging indent is a tab stop of its own, as word processors treat it, unless a set one
+    // comes first.
+    const std::int32_t lineStart = paragraph.leftIndent + paragraph.firstIndent;
+    QList<QTextOption::Tab> tabs;
+    std::size_t key = 0;
+    bool setStopBeforeIndent = false;
+    for (const TabStop& tab : paragraph.tabs) {
+        if (tab.position <= lineStart)
+            continue;
+        QTextOption::Tab stop((tab.position - lineStart) / TwipsPerPixel, tab.type);
+        if (tab.type == QTextOption::DelimiterTab)
+            stop.delimiter = QLatin1Char('.');
+        tabs.append(stop);
+        key = qHashMulti(key, tab.position, int(tab.type));
+        setStopBeforeIndent = setStopBeforeIndent || tab.position <= paragraph.leftIndent;
+    }
+    if (paragraph.firstIndent < 0 && !setStopBeforeIndent)
+        tabs.append(QTextOption::Tab(-paragraph.firstIndent / TwipsPerPixel, QTextOption::LeftTab));
+    if (!tabs.isEmpty()) {
         std::sort(tabs.begin(), tabs.end(),
                   [](const QTextOption::Tab& a, const QTextOption::Tab& b) {
                       return a.position < b.position;
                   });
         format.setTabPositions(tabs);
-        std::size_t key = 0;
-        for (const TabStop& tab : paragraph.tabs)
-            key = qHashMulti(key, tab.position, int(tab.type));
-        format.setProperty(FormatKey, int(key)); // see charFormat()
+        format.setProperty(FormatKey, int(qHashMulti(key, lineStart))); // see charFormat()
     }
     if (paragraph.pageBreakBefore)
         format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);

@@ -98,6 +98,7 @@ private:
         std::string name;
     };
 
+    void finish();
     void handle(const RtfToken& token);
     void startGroup();
     void endGroup();
