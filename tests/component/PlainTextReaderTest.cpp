@@ -93,7 +93,16 @@ INSTANTIATE_TEST_SUITE_P(
         LinesCase{"mixed", "a\r\n\rb\n\nc", {u"a", u"", u"b", u"", u"c"}, {}},
         LinesCase{"lf_cr_is_two_ends", "a\n\rb", {u"a", u"", u"b"}, {}},
         LinesCase{"only_line_end", "\n", {u""}, {}}, LinesCase{"empty", "", {u""}, {}},
-        LinesCase{"tabs_kept", "a\tb\t\tc", {u"a\tb\t\tc"}, {}},
+        // Tabs become spaces up to the next multiple of eight columns; a combining mark takes no
+        // column, a character beyond the BMP one.
+        LinesCase{"tabs_expanded",
+                  "a\tb\t\tc\n12345678\tx\n1234567\tx",
+                  {u"a       b               c", u"12345678        x", u"1234567 x"},
+                  {}},
+        LinesCase{"tab_columns_count_characters",
+                  "e\xCC\x81\t|\n\xF0\x9F\x98\x80\t|",
+                  {u"e\u0301       |", u"\U0001F600       |"},
+                  {}},
         LinesCase{"utf16_line_ends",
                   std::string("\xFF\xFE"
                               "a\0\r\0\n\0b\0",
@@ -119,15 +128,13 @@ INSTANTIATE_TEST_SUITE_P(
                   {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(PlainTextFont, fixedPitchAndTabStopsOfEightColumns) {
+TEST(PlainTextFont, fixedPitchTenPoints) {
     QTextDocument document;
-    qtbackend::readRichTextContent("x\ty", document);
+    qtbackend::readRichTextContent("x", document);
     const QFont font = document.begin().charFormat().font();
     EXPECT_TRUE(QFontInfo(font).fixedPitch());
     EXPECT_DOUBLE_EQ(font.pointSizeF(), 10);
-    // Eight advances of a 10-point DejaVu Sans Mono (1233/2048 em) at 96 to the inch.
-    EXPECT_NEAR(document.defaultTextOption().tabStopDistance(), 8 * 1233.0 / 2048 * 10 * 96 / 72,
-                0.05);
+    EXPECT_EQ(document.defaultFont().family(), font.family());
 }
 
 TEST(PlainTextFont, rtfExtensionDoesNotMatterOnlyTheContent) {

@@ -3,12 +3,10 @@
 #include <string_view>
 #include <vector>
 
-#include <QFontMetricsF>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTextOption>
 
 #include "platform/qt/richtext/CodePages.h"
 #include "platform/qt/richtext/TextSanitizer.h"
@@ -122,15 +120,23 @@ std::vector<Line> splitLines(QStringView text) {
     return lines;
 }
 
-// Eight columns of the font, in the 1/96 inch units Qt scales tab stops from. Measured on a
-// large size, where hinting does not round the advance.
-qreal tabStopDistance(const QFont& font) {
-    constexpr qreal MeasuringPixels = 1000;
-    QFont large(font);
-    large.setPixelSize(int(MeasuringPixels));
-    const qreal advance =
-        QFontMetricsF(large).horizontalAdvance(QLatin1Char(' ')) / MeasuringPixels;
-    return TabColumns * advance * font.pointSizeF() * 96.0 / 72.0;
+// Appends a line with its tabs expanded to the next multiple of eight columns. Spaces in a
+// fixed-pitch font keep the columns at every resolution; tab stops would be placed in design
+// units while the characters advance by hinted ones, and drift apart along the line.
+void appendExpandingTabs(QString& out, QStringView line) {
+    qsizetype column = 0;
+    for (const QChar c : line) {
+        if (c == u'\t') {
+            const qsizetype spaces = TabColumns - column % TabColumns;
+            out.append(QString(spaces, QLatin1Char(' ')));
+            column += spaces;
+            continue;
+        }
+        out.append(c);
+        // Marks combine with the character before them; a pair of surrogates is one character.
+        if (!c.isLowSurrogate() && !QChar::isMark(c.unicode()))
+            ++column;
+    }
 }
 
 } // namespace
@@ -162,9 +168,6 @@ void readPlainText(QByteArrayView bytes, QTextDocument& document) {
 
     const QFont font = plainTextFont();
     document.setDefaultFont(font);
-    QTextOption option = document.defaultTextOption();
-    option.setTabStopDistance(tabStopDistance(font));
-    document.setDefaultTextOption(option);
 
     QTextCharFormat format;
     format.setFont(font, QTextCharFormat::FontPropertiesSpecifiedOnly);
@@ -175,10 +178,11 @@ void readPlainText(QByteArrayView bytes, QTextDocument& document) {
     QTextCursor cursor(&document);
     cursor.setBlockCharFormat(format);
     QString run;
+    QString line;
     bool first = true;
-    for (const Line& line : lines) {
+    for (const Line& lineSpan : lines) {
         if (!first) {
-            if (line.pageBreakBefore) {
+            if (lineSpan.pageBreakBefore) {
                 cursor.insertText(run, format);
                 run.clear();
                 cursor.insertBlock(newPage, format);
@@ -187,7 +191,14 @@ void readPlainText(QByteArrayView bytes, QTextDocument& document) {
             }
         }
         first = false;
-        appendSanitizedText(run, QStringView(text).sliced(line.start, line.length));
+        const QStringView characters = QStringView(text).sliced(lineSpan.start, lineSpan.length);
+        if (characters.contains(u'\t')) {
+            line.clear();
+            appendSanitizedText(line, characters);
+            appendExpandingTabs(run, line);
+        } else {
+            appendSanitizedText(run, characters);
+        }
     }
     cursor.insertText(run, format);
 }
