@@ -38,9 +38,9 @@ std::string systemName(const std::u16string& path) {
 
 } // namespace
 
-TextFile::TextFile(const std::u16string& path) : file_(nullptr) {
+int openRegularFile(const std::u16string& path) {
     // Opened without blocking, so that a pipe or a device by that name is refused rather than
-    // waited on; only a regular file is read.
+    // waited on.
     const int descriptor = ::open(systemName(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0) {
         raiseOpenFailure(errno);
@@ -51,6 +51,35 @@ TextFile::TextFile(const std::u16string& path) : file_(nullptr) {
         raise(ErrorNumber::PathFileAccessError);
     }
     fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+    return descriptor;
+}
+
+std::string readFileBytes(const std::u16string& path, std::int64_t maximumBytes) {
+    const int descriptor = openRegularFile(path);
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(descriptor, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            ::close(descriptor);
+            if (got < 0) {
+                raise(ErrorNumber::DeviceIoError);
+            }
+            return bytes;
+        }
+        if (static_cast<std::int64_t>(bytes.size()) + got > maximumBytes) {
+            ::close(descriptor);
+            raise(ErrorNumber::OutOfMemory);
+        }
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
+TextFile::TextFile(const std::u16string& path) : file_(nullptr) {
+    const int descriptor = openRegularFile(path);
     file_ = fdopen(descriptor, "rb");
     if (file_ == nullptr) {
         ::close(descriptor);

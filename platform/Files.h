@@ -36,4 +36,13 @@ private:
 // The size of a file in bytes; fails with file not found when it does not exist.
 std::int64_t FileLen(const std::u16string& path);
 
+// Opens a regular file for reading by its exact name and answers its descriptor. A missing file
+// fails with file not found; a directory, pipe or device with a path/file access error, without
+// waiting on it.
+int openRegularFile(const std::u16string& path);
+
+// The whole content of a regular file, opened as openRegularFile does; a file larger than
+// maximumBytes fails with out of memory, a read error with a device I/O error.
+std::string readFileBytes(const std::u16string& path, std::int64_t maximumBytes);
+
 } // namespace platform

@@ -1,11 +1,7 @@
 #include "platform/qt/richtext/QtRichTextEngine.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <QByteArray>
 #include <QPaintDevice>
@@ -13,6 +9,7 @@
 #include <QTextDocument>
 
 #include "platform/Failure.h"
+#include "platform/Files.h"
 #include "platform/Strings.h"
 #include "platform/qt/QtDeviceContext.h"
 #include "platform/qt/richtext/PagedLayout.h"
@@ -27,71 +24,7 @@ namespace {
 
 // Larger files are refused rather than exhausting memory: their text could not be addressed by
 // 32-bit positions anyway.
-constexpr off_t MaximumFileSize = off_t{1} << 30;
-
-[[noreturn]] void raiseOpenFailure(int error) {
-    switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-        raise(ErrorNumber::FileNotFound);
-    case EACCES:
-    case EPERM:
-        raise(ErrorNumber::PermissionDenied);
-    case ENAMETOOLONG:
-        raise(ErrorNumber::BadFileName);
-    default:
-        raise(ErrorNumber::PathFileAccessError);
-    }
-}
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() { ::close(fd_); }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-// The file's bytes. Only regular files are read: a directory, a pipe or a device is refused, so
-// that a name such as /dev/zero cannot hang the program.
-QByteArray readFileBytes(const std::u16string& path) {
-    const std::string name = platform::toUtf8(path);
-    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        raiseOpenFailure(errno);
-    }
-    const FileDescriptor file(fd);
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        raise(ErrorNumber::PathFileAccessError);
-    }
-    if (info.st_size > MaximumFileSize) {
-        raise(ErrorNumber::OutOfMemory);
-    }
-    QByteArray bytes;
-    bytes.reserve(static_cast<qsizetype>(info.st_size));
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            raise(ErrorNumber::DeviceIoError);
-        }
-        if (got == 0) {
-            return bytes;
-        }
-        if (bytes.size() + got > MaximumFileSize) {
-            raise(ErrorNumber::OutOfMemory);
-        }
-        bytes.append(buffer, got);
-    }
-}
+constexpr std::int64_t MaximumFileSize = std::int64_t{1} << 30;
 
 int twipsToPixels(std::int64_t twips, int dotsPerInch) {
     return static_cast<int>(std::floor(static_cast<double>(twips) * dotsPerInch / 1440.0));
@@ -115,7 +48,9 @@ QtRichTextEngine::QtRichTextEngine() {
 QtRichTextEngine::~QtRichTextEngine() = default;
 
 void QtRichTextEngine::loadFile(const std::u16string& path) {
-    const QByteArray content = readFileBytes(path);
+    const std::string bytes = platform::readFileBytes(path, MaximumFileSize);
+    const QByteArray content =
+        QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
     auto document = std::make_unique<QTextDocument>();
     readRichTextContent(content, *document);
     setDocument(std::move(document));
