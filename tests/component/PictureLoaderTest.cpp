@@ -17,6 +17,7 @@
 #include "platform/Failure.h"
 #include "platform/Strings.h"
 #include "platform/qt/QtPictureLoader.h"
+#include "tests/support/Failures.h"
 
 namespace {
 
@@ -65,12 +66,7 @@ protected:
     }
 
     static ErrorNumber failureOf(const std::u16string& file) {
-        try {
-            qtbackend::loadPictureFile(file);
-        } catch (const platform::RuntimeError& error) {
-            return error.number();
-        }
-        return ErrorNumber{};
+        return fake::failureOf([&] { qtbackend::loadPictureFile(file); });
     }
 
     QTemporaryDir dir;

@@ -24,9 +24,11 @@
 #include "platform/qt/QtDeviceContext.h"
 #include "platform/qt/QtPictureLoader.h"
 #include "platform/qt/QtPrinter.h"
+#include "tests/support/Failures.h"
 
 namespace {
 
+using fake::failureOf;
 using platform::ErrorNumber;
 
 QString run(const QString& program, const QStringList& arguments) {
@@ -147,15 +149,6 @@ protected:
         EXPECT_TRUE(image.save(file));
         return qtbackend::loadPictureFile(
             platform::fromUtf8(QFile::encodeName(file).toStdString()));
-    }
-
-    static ErrorNumber failureOf(const std::function<void()>& step) {
-        try {
-            step();
-        } catch (const platform::RuntimeError& error) {
-            return error.number();
-        }
-        return ErrorNumber{};
     }
 
     static PrintServer* server;

@@ -27,6 +27,7 @@
 #include "platform/qt/web/QtWebEngine.h"
 #include "platform/qt/web/WebEngineLoader.h"
 #include "platform/qt/web/WebEngineModule.h"
+#include "tests/support/Failures.h"
 
 namespace {
 
@@ -55,14 +56,7 @@ template <typename Done> bool spinUntil(Done done, int timeoutMs = 5000) {
     return done();
 }
 
-ErrorNumber failureOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const platform::RuntimeError& failure) {
-        return failure.number();
-    }
-    return ErrorNumber{};
-}
+using fake::failureOf;
 
 class WebEngineTest : public ::testing::Test {
 protected:

@@ -7,22 +7,15 @@
 
 #include "platform/Failure.h"
 #include "platform/Files.h"
+#include "tests/support/Failures.h"
 #include "tests/unit/JobListTempDirectory.h"
 
 namespace {
 
 using namespace std::string_literals;
 using platform::ErrorNumber;
-using platform::RuntimeError;
 
-ErrorNumber failureOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const RuntimeError& error) {
-        return error.number();
-    }
-    return ErrorNumber{0};
-}
+using fake::failureOf;
 
 std::vector<std::u16string> readAllLines(const std::u16string& path) {
     platform::TextFile file(path);

@@ -7,6 +7,7 @@
 #include "app/Form1.h"
 #include "platform/Failure.h"
 #include "platform/controls/FileListBox.h"
+#include "tests/support/Failures.h"
 #include "tests/support/ProgramFixture.h"
 #include "tests/unit/JobListTempDirectory.h"
 
@@ -14,16 +15,8 @@ namespace {
 
 using namespace std::string_literals;
 using platform::ErrorNumber;
-using platform::RuntimeError;
 
-ErrorNumber failureOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const RuntimeError& error) {
-        return error.number();
-    }
-    return ErrorNumber{0};
-}
+using fake::failureOf;
 
 TEST(FilePatternTest, MatchesAnyPatternIgnoringCase) {
     const std::u16string pictures = u"*.jpg;*.gif;*.bmp;*.tif";

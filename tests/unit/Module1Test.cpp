@@ -6,21 +6,14 @@
 
 #include "joblist/Module1.h"
 #include "platform/Failure.h"
+#include "tests/support/Failures.h"
 
 namespace {
 
 using namespace std::string_literals;
 using platform::ErrorNumber;
-using platform::RuntimeError;
 
-ErrorNumber failureOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const RuntimeError& error) {
-        return error.number();
-    }
-    return ErrorNumber{0};
-}
+using fake::failureOf;
 
 struct SelectionCase {
     const char* what;

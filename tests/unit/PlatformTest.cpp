@@ -6,21 +6,14 @@
 
 #include "platform/Failure.h"
 #include "platform/Strings.h"
+#include "tests/support/Failures.h"
 #include "tests/support/ProgramFixture.h"
 
 namespace {
 
 using platform::ErrorNumber;
-using platform::RuntimeError;
 
-ErrorNumber failureOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const RuntimeError& error) {
-        return error.number();
-    }
-    return ErrorNumber{0};
-}
+using fake::failureOf;
 
 TEST(StringsTest, Utf8RoundTripKeepsEveryByte) {
     const std::string samples[] = {
