@@ -1,6 +1,7 @@
 // The real rich text engine: loading files, its plain text, device contexts it refuses, and a
 // layout made once and released.
 
+#include <algorithm>
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <memory>
@@ -156,6 +157,36 @@ TEST(RichTextEngineTest, DeviceContextsThatAreNotQtsFail) {
         } else {
             EXPECT_EQ(engine.formatRange(c.render, &range), static_cast<int>(engine.text().size()));
         }
+    }
+}
+
+TEST(RichTextEngineTest, IndentsKeepTheirLengthAtEveryResolution) {
+    QTemporaryDir dir;
+    const std::u16string path = pathIn(dir, "indented.rtf");
+    // One inch of left indent, then a paragraph half an inch below the first.
+    writeFile(path, "{\\rtf1\\ansi{\\fonttbl{\\f0 DejaVu Sans;}}\\f0\\fs24"
+                    "\\pard\\li1440 Indented\\par\\pard\\sb720 Below\\par}");
+    for (const int dotsPerInch : {96, 300, 600}) {
+        SCOPED_TRACE(dotsPerInch);
+        QtRichTextEngine engine;
+        engine.loadFile(path);
+        ImageDeviceContext page(8.5, 3, dotsPerInch);
+        const platform::FORMATRANGE range = rangeFor(page.hDC(), page.hDC(), 0);
+        EXPECT_EQ(engine.formatRange(true, &range), static_cast<int>(engine.text().size()));
+        const QRect ink = page.inkBox();
+        EXPECT_NEAR(ink.left() / double(dotsPerInch), 0.0, 0.05); // "Below" starts at the edge
+        QImage top = page.image().copy(0, 0, page.image().width(), dotsPerInch / 4);
+        int firstInk = top.width();
+        for (int y = 0; y < top.height(); ++y) {
+            for (int x = 0; x < top.width(); ++x) {
+                if (qGray(top.pixel(x, y)) < 160) {
+                    firstInk = std::min(firstInk, x);
+                }
+            }
+        }
+        EXPECT_NEAR(firstInk / double(dotsPerInch), 1.0, 0.05);
+        // Below the first line (about 0.2 inch), half an inch of space, then "Below".
+        EXPECT_NEAR(ink.bottom() / double(dotsPerInch), 0.85, 0.1);
     }
 }
 

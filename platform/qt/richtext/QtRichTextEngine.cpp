@@ -93,6 +93,8 @@ std::int32_t QtRichTextEngine::formatRange(bool render, const platform::FORMATRA
         pages_->keepGlyphsWhileDrawing(render);
     } else {
         pages_.reset();
+        // Side margins and indents are taken as device pixels by Qt's layout.
+        fitParagraphsToDevice(*document_, device.logicalDpiX());
         pages_ = std::make_unique<PagedLayout>(*document_, device, area, render);
         ++layoutsMade_;
     }

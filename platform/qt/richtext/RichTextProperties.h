@@ -9,12 +9,10 @@ namespace qtbackend::richtext {
 // Tells formats apart that Qt's format table would otherwise hash alike (see RtfReader).
 constexpr int FormatKey = QTextFormat::UserProperty + 1;
 
-// A paragraph's margins and first-line indent as the file gave them, in twips, so that they can
-// be set again in the pixels of whatever device the document is laid out on.
+// A paragraph's side margins and first-line indent as the file gave them, in twips, so that they
+// can be set again in the pixels of whatever device the document is laid out on.
 constexpr int LeftMarginTwips = QTextFormat::UserProperty + 2;
 constexpr int RightMarginTwips = QTextFormat::UserProperty + 3;
 constexpr int TextIndentTwips = QTextFormat::UserProperty + 4;
-constexpr int TopMarginTwips = QTextFormat::UserProperty + 5;
-constexpr int BottomMarginTwips = QTextFormat::UserProperty + 6;
 
 } // namespace qtbackend::richtext

@@ -45,19 +45,17 @@ void readRichTextContent(const QByteArray& content, QTextDocument& document) {
     edit.endEditBlock();
 }
 
-void fitParagraphsToDevice(QTextDocument& document, int logicalDpiX, int logicalDpiY) {
-    const auto pixels = [](const QTextBlockFormat& format, int property, int dpi) {
-        return format.intProperty(property) * qreal(dpi) / 1440.0;
+void fitParagraphsToDevice(QTextDocument& document, int logicalDpiX) {
+    const auto pixels = [logicalDpiX](const QTextBlockFormat& format, int property) {
+        return format.intProperty(property) * qreal(logicalDpiX) / 1440.0;
     };
     QTextCursor edit(&document);
     edit.beginEditBlock();
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         QTextBlockFormat format = block.blockFormat();
-        format.setLeftMargin(pixels(format, richtext::LeftMarginTwips, logicalDpiX));
-        format.setRightMargin(pixels(format, richtext::RightMarginTwips, logicalDpiX));
-        format.setTextIndent(pixels(format, richtext::TextIndentTwips, logicalDpiX));
-        format.setTopMargin(pixels(format, richtext::TopMarginTwips, logicalDpiY));
-        format.setBottomMargin(pixels(format, richtext::BottomMarginTwips, logicalDpiY));
+        format.setLeftMargin(pixels(format, richtext::LeftMarginTwips));
+        format.setRightMargin(pixels(format, richtext::RightMarginTwips));
+        format.setTextIndent(pixels(format, richtext::TextIndentTwips));
         if (format != block.blockFormat()) {
             QTextCursor cursor(block);
             cursor.setBlockFormat(format);

@@ -9,13 +9,14 @@ namespace qtbackend {
 // anything else as plain text. Never fails: malformed rich text gives what could be read.
 //
 // Lengths in the formats are in 1/96 inch, as Qt's HTML import makes them. Qt's layout scales
-// tab stops, line heights and table widths to its paint device, but takes paragraph margins and
-// first-line indents as device pixels: call fitParagraphsToDevice before laying the document out
-// on a device of another resolution.
+// tab stops, line heights, table widths and paragraph spacing above and below to its paint
+// device, but takes paragraph margins on the sides and first-line indents as device pixels: call
+// fitParagraphsToDevice before laying the document out on a device of another resolution.
 void readRichTextContent(const QByteArray& content, QTextDocument& document);
 
-// Sets every paragraph's margins and first-line indent in pixels of a device with these logical
-// resolutions, from the lengths the file gave. Can be called again for another device.
-void fitParagraphsToDevice(QTextDocument& document, int logicalDpiX, int logicalDpiY);
+// Sets every paragraph's side margins and first-line indent in pixels of a device with this
+// horizontal logical resolution, from the lengths the file gave. Can be called again for another
+// device.
+void fitParagraphsToDevice(QTextDocument& document, int logicalDpiX);
 
 } // namespace qtbackend

@@ -716,8 +716,6 @@ QTextBlockFormat RtfReader::blockFormat() const {
     setLength(richtext::LeftMarginTwips, paragraph.leftIndent);
     setLength(richtext::RightMarginTwips, paragraph.rightIndent);
     setLength(richtext::TextIndentTwips, paragraph.firstIndent);
-    setLength(richtext::TopMarginTwips, paragraph.spaceBefore);
-    setLength(richtext::BottomMarginTwips, paragraph.spaceAfter);
     if (paragraph.lineSpacing != 0) {
         // \sl: at least N twips, exactly -N twips, or with \slmult1 N/240 lines.
         if (paragraph.lineMultiple) {
