@@ -6,8 +6,6 @@
 
 // No handler: a document that cannot be loaded goes up to ShowPrintDialog.
 void Form1::PrintTextDocument() {
-    const std::u16string path =
-        platform::ProgramDirectory() + platform::DirectorySeparator + txtCommand.Text();
-    rtbPrint.SetFileName(path);
+    rtbPrint.SetFileName(platform::joinPath(platform::ProgramDirectory(), txtCommand.Text()));
     PrintRichText(rtbPrint, 720, 720, 720, 720);
 }

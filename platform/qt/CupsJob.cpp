@@ -114,8 +114,7 @@ void CupsJob::write(const char* data, std::size_t size) {
     if (size == 0) {
         return;
     }
-    http_status_t status;
-    { status = cupsWriteRequestData(connection_->http.get(), data, size); }
+    const http_status_t status = cupsWriteRequestData(connection_->http.get(), data, size);
     if (status != HTTP_STATUS_CONTINUE) {
         const std::string reason = cupsLastErrorString();
         cancel();
@@ -127,8 +126,7 @@ void CupsJob::finish() {
     if (!open_) {
         platform::raise(platform::ErrorNumber::PrinterError, "print job not open");
     }
-    ipp_status_t status;
-    { status = cupsFinishDocument(connection_->http.get(), queue_.c_str()); }
+    const ipp_status_t status = cupsFinishDocument(connection_->http.get(), queue_.c_str());
     if (status >= IPP_STATUS_REDIRECTION_OTHER_SITE) {
         const std::string reason = cupsLastErrorString();
         cancel();
