@@ -1,6 +1,7 @@
 // Plain text files: encodings, line ends, page breaks and the plain text's length.
 
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,11 @@ struct DecodeCase {
     std::string input;
     std::u16string expected;
 };
+
+// Rows are shown by name in test listings.
+void PrintTo(const DecodeCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class PlainTextDecoding : public ::testing::TestWithParam<DecodeCase> {};
 
@@ -63,6 +69,11 @@ struct LinesCase {
     std::vector<std::u16string> blocks;
     std::vector<int> pageBreaks; // blocks that start a new page
 };
+
+// Rows are shown by name in test listings.
+void PrintTo(const LinesCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class PlainTextLines : public ::testing::TestWithParam<LinesCase> {};
 

@@ -2,6 +2,7 @@
 // input, and generated documents of every size.
 
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,11 @@ struct LexerCase {
     std::vector<std::string> expected;
 };
 
+// Rows are shown by name in test listings.
+void PrintTo(const LexerCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class Lexer : public ::testing::TestWithParam<LexerCase> {};
 
 TEST_P(Lexer, tokens) {
@@ -100,6 +106,11 @@ struct MalformedCase {
     std::string rtf;
     std::u16string expected;
 };
+
+// Rows are shown by name in test listings.
+void PrintTo(const MalformedCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class Malformed : public ::testing::TestWithParam<MalformedCase> {};
 
