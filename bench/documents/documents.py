@@ -11,22 +11,14 @@ answer is a person's, not the program's, and is left out of Quillet's wall time.
 import os
 import pathlib
 import random
-import re
-import shutil
-import statistics
-import subprocess
 import sys
-import tempfile
-import threading
-import time
 
-REPO = pathlib.Path(__file__).resolve().parents[2]
-sys.path.insert(0, str(REPO / "tests" / "e2e"))
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1]))
 
-from quillet_e2e import Display, PrintServer  # noqa: E402
+from benchlib import (alternating_rounds, build_folder, heading, medians_of,  # noqa: E402
+                      pages_of, rounds, session)
 
-ROUNDS = int(os.environ.get("ROUNDS", "3"))
-PINNED = ["taskset", "-c", "0"]
+ROUNDS = rounds(3)
 TEXTTOPDF = "/usr/lib/cups/filter/texttopdf"
 
 WORDS = ("the of and to in is was that for on are with as his they be at one have this from "
@@ -127,103 +119,26 @@ def rtf_document(words, seed):
     return "".join(parts).encode("latin-1")
 
 
-TIME_FORMAT = "quillet-bench %e %U %S %M"
-
-
-def measured(time_output):
-    """CPU seconds and peak KiB from /usr/bin/time's line."""
-    line = [l for l in time_output.splitlines() if l.startswith("quillet-bench ")][-1]
-    _, _, user, system, peak = line.split()
-    return float(user) + float(system), int(peak)
-
-
-def pages_of(job):
-    data = job.read_bytes()
-    if data.startswith(b"%PDF"):
-        out = subprocess.run(["pdfinfo", str(job)], capture_output=True, text=True).stdout
-        return int(re.search(r"^Pages:\s+(\d+)", out, re.M).group(1))
-    return data.count(b"\n%%Page: ")
-
-
 class Bench:
-    def __init__(self, build, display, server, work):
-        self.build = build
-        self.display = display
-        self.server = server
-        self.work = work
-        self.env = {**os.environ, **server.env()}
-
-    def job(self):
-        jobs = self.server.jobs()
-        if len(jobs) != 1:
-            raise RuntimeError(f"expected one job, the server has {len(jobs)}")
-        return jobs[0]
+    def __init__(self, session):
+        self.session = session
+        self.env = {**os.environ, **session.server.env(),
+                    "HOME": str(session.work / "peer-home")}
 
     def quillet(self, document):
-        program = self.work / "program"
-        if program.exists():
-            shutil.rmtree(program)
-        program.mkdir()
-        shutil.copy2(self.build / "quillet", program / "quillet")
-        os.link(document, program / document.name)
-        home = self.work / "home"
-        (home / ".runtime").mkdir(parents=True, exist_ok=True)
-        env = {"PATH": os.environ["PATH"], "HOME": str(home), "LANG": "C.UTF-8",
-               "XDG_RUNTIME_DIR": str(home / ".runtime"), **self.display.env(),
-               **self.server.env()}
-        self.server.clear()
-        timing = {}
+        run = self.session.quillet([document.name], [document])
+        # The person answering the dialog is left out of the wall time.
+        return {"wall": run.wall - run.answering,
+                "to_dialog": run.seconds("started", "shown"),
+                "cpu": run.cpu, "peak_kib": run.peak_kib, "pages": pages_of(self.session.job())}
 
-        def answer_print_dialog():
-            # On the other core, so that watching for the dialog does not slow the program.
-            while "shown" not in timing and "exited" not in timing:
-                found = subprocess.run(["taskset", "-c", "1", "xdotool", "search",
-                                        "--onlyvisible", "--name", "^Print$"],
-                                       env={**os.environ, **self.display.env()},
-                                       capture_output=True, text=True).stdout.split()
-                if found:
-                    timing["shown"] = time.monotonic()
-                    subprocess.run(["taskset", "-c", "1", "xdotool", "windowfocus", "--sync",
-                                    found[-1], "key", "Return"],
-                                   env={**os.environ, **self.display.env()}, check=True)
-                    timing["confirmed"] = time.monotonic()
-                else:
-                    time.sleep(0.01)
+    def run(self, tool, document):
+        return self.quillet(document) if tool == "quillet" else self.peer(tool, document)
 
-        answerer = threading.Thread(target=answer_print_dialog)
-        timing["started"] = time.monotonic()
-        process = subprocess.Popen([*PINNED, "/usr/bin/time", "-f", TIME_FORMAT,
-                                    str(program / "quillet"), document.name], env=env,
-                                   cwd=str(home), stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.PIPE, text=True)
-        answerer.start()
-        _, err = process.communicate(timeout=900)
-        timing["exited"] = time.monotonic()
-        answerer.join()
-        answering = timing["confirmed"] - timing["shown"]
-        cpu, peak = measured(err)
-        return {"wall": timing["exited"] - timing["started"] - answering,
-                "to_dialog": timing["shown"] - timing["started"],
-                "cpu": cpu, "peak_kib": peak, "pages": pages_of(self.job())}
-
-    def command(self, shell_command, document):
-        """A peer: shell_command converts $DOC and hands the result to lp."""
-        self.server.clear()
-        out = self.work / "out"
-        if out.exists():
-            shutil.rmtree(out)
-        out.mkdir()
-        started = time.monotonic()
-        result = subprocess.run([*PINNED, "/usr/bin/time", "-f", TIME_FORMAT, "sh", "-c",
-                                 "set -e; " + shell_command],
-                                env={**self.env, "DOC": str(document), "OUT": str(out),
-                                     "HOME": str(self.work / "peer-home")},
-                                capture_output=True, text=True)
-        wall = time.monotonic() - started
-        if result.returncode != 0:
-            raise RuntimeError(f"{shell_command} failed: {result.stderr[-2000:]}")
-        cpu, peak = measured(result.stderr)
-        return {"wall": wall, "cpu": cpu, "peak_kib": peak, "pages": pages_of(self.job())}
+    def peer(self, tool, document):
+        run = self.session.shell(PEERS[tool], document, self.env)
+        return {"wall": run.wall, "cpu": run.cpu, "peak_kib": run.peak_kib,
+                "pages": pages_of(self.session.job())}
 
 
 PEERS = {
@@ -237,11 +152,9 @@ PEERS = {
 
 
 def main():
-    build = (REPO / sys.argv[1]).resolve() if len(sys.argv) > 1 else REPO / "build"
-    if os.geteuid() != 0:
-        sys.exit("The private print server needs root: run bench/documents/run with sudo.")
-    with tempfile.TemporaryDirectory(prefix="quillet-bench-docs-") as tmp, Display() as display:
-        work = pathlib.Path(tmp)
+    build = build_folder()
+    with session(build, "quillet-bench-docs-") as bench_session:
+        work = bench_session.work
         (work / "peer-home").mkdir()
         inputs = {
             "text 60,000 lines": work / "text1000.txt",
@@ -252,30 +165,16 @@ def main():
         inputs["text 120,000 lines"].write_text(plain_text(120000, 2))
         inputs["rtf"].write_bytes(rtf_document(60000, 3))
 
-        server = PrintServer(REPO / "scripts" / "print-server", work / "cups")
-        server.start()
-        try:
-            bench = Bench(build, display, server, work)
-            # LibreOffice makes its profile on its first start: not part of any measurement.
-            bench.command(PEERS["libreoffice"], inputs["rtf"])
-            plan = [(doc, tool) for doc in inputs for tool in ["quillet", *PEERS]
-                    if doc != "rtf" or tool in ("quillet", "libreoffice")]
-            results = {key: [] for key in plan}
-            for round_number in range(ROUNDS):
-                order = plan if round_number % 2 == 0 else list(reversed(plan))
-                for doc, tool in order:
-                    run = bench.quillet(inputs[doc]) if tool == "quillet" else \
-                        bench.command(PEERS[tool], inputs[doc])
-                    results[(doc, tool)].append(run)
-                print(f"round {round_number + 1} of {ROUNDS} done", file=sys.stderr)
-        finally:
-            server.stop()
+        bench = Bench(bench_session)
+        # LibreOffice makes its profile on its first start: not part of any measurement.
+        bench.peer("libreoffice", inputs["rtf"])
+        plan = [(doc, tool) for doc in inputs for tool in ["quillet", *PEERS]
+                if doc != "rtf" or tool in ("quillet", "libreoffice")]
+        results = alternating_rounds(plan, ROUNDS, lambda doc, tool: bench.run(tool, inputs[doc]))
 
-    def median(key, field):
-        return statistics.median(r[field] for r in results[key])
+    median = medians_of(results)
 
-    print(f"Documents, start to job handed to the print server; median of {ROUNDS} rounds, "
-          "pinned to core 0")
+    print(heading("Documents", ROUNDS))
     print(f"{'document':20} {'tool':12} {'pages':>6} {'wall s':>8} {'cpu s':>7} {'peak MiB':>9} "
           f"{'peer/quillet wall':>18} {'cpu':>6}")
     for doc, tool in results:

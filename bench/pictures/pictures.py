@@ -14,22 +14,20 @@ import shutil
 import statistics
 import subprocess
 import sys
-import tempfile
-import threading
-import time
 
-REPO = pathlib.Path(__file__).resolve().parents[2]
-sys.path.insert(0, str(REPO / "tests" / "e2e"))
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1]))
 
-from quillet_e2e import Display, PrintServer  # noqa: E402
+from benchlib import (alternating_rounds, build_folder, heading, medians_of,  # noqa: E402
+                      rounds, session)
 
-ROUNDS = int(os.environ.get("ROUNDS", "3"))
-PINNED = ["taskset", "-c", "0"]
+ROUNDS = rounds(3)
 IMAGETOPDF = "/usr/lib/cups/filter/imagetopdf"
 
 PEERS = {
     "imagemagick": "/usr/bin/convert \"$DOC\" \"$OUT/x.pdf\" && lp -s \"$OUT/x.pdf\"",
     "imagetopdf": f"{IMAGETOPDF} 1 bench bench 1 '' \"$DOC\" | lp -s",
+    # Decoding alone, for reference; it submits nothing.
+    "djpeg": "djpeg -outfile /dev/null \"$DOC\"",
 }
 
 
@@ -46,101 +44,36 @@ def photograph(path, width, height, quality, sampling):
     return path
 
 
-def peak_kib(time_output):
-    numbers = [line for line in time_output.strip().splitlines() if line.strip().isdigit()]
-    return int(numbers[-1])
-
-
 class Bench:
-    def __init__(self, build, display, server, work):
-        self.build = build
-        self.display = display
-        self.server = server
-        self.work = work
-        self.peer_home = work / "peer-home"
+    def __init__(self, session):
+        self.session = session
+        peer_home = session.work / "peer-home"
         # Debian's ImageMagick policy forbids writing PDF. A policy in MAGICK_CONFIGURE_PATH is
         # read before Debian's, whose refusal then wins; the user's own is read after it.
-        policy_dir = self.peer_home / ".config" / "ImageMagick"
+        policy_dir = peer_home / ".config" / "ImageMagick"
         policy_dir.mkdir(parents=True)
         shutil.copy2(pathlib.Path(__file__).with_name("policy.xml"), policy_dir / "policy.xml")
-        self.env = {**os.environ, **server.env(), "HOME": str(self.peer_home),
+        self.env = {**os.environ, **session.server.env(), "HOME": str(peer_home),
                     "MAGICK_CONFIGURE_PATH": str(pathlib.Path(__file__).parent)}
 
-    def job(self):
-        jobs = self.server.jobs()
-        if len(jobs) != 1:
-            raise RuntimeError(f"expected one job, the server has {len(jobs)}")
-        return jobs[0]
-
     def quillet(self, picture):
-        program = self.work / "program"
-        if program.exists():
-            shutil.rmtree(program)
-        program.mkdir()
-        shutil.copy2(self.build / "quillet", program / "quillet")
-        os.link(picture, program / picture.name)
-        home = self.work / "home"
-        (home / ".runtime").mkdir(parents=True, exist_ok=True)
-        env = {"PATH": os.environ["PATH"], "HOME": str(home), "LANG": "C.UTF-8",
-               "XDG_RUNTIME_DIR": str(home / ".runtime"), **self.display.env(),
-               **self.server.env()}
-        self.server.clear()
-        timing = {}
+        run = self.session.quillet([picture.name], [picture])
+        # The person answering the dialog is left out of the wall time.
+        return {"wall": run.wall - run.answering,
+                "to_dialog": run.seconds("started", "shown"),
+                "peak_kib": run.peak_kib, "job_bytes": self.session.job().stat().st_size}
 
-        def answer_print_dialog():
-            # On the other core, so that watching for the dialog does not slow the program.
-            while "shown" not in timing and "exited" not in timing:
-                found = subprocess.run(["taskset", "-c", "1", "xdotool", "search",
-                                        "--onlyvisible", "--name", "^Print$"],
-                                       env={**os.environ, **self.display.env()},
-                                       capture_output=True, text=True).stdout.split()
-                if found:
-                    timing["shown"] = time.monotonic()
-                    subprocess.run(["taskset", "-c", "1", "xdotool", "windowfocus", "--sync",
-                                    found[-1], "key", "Return"],
-                                   env={**os.environ, **self.display.env()}, check=True)
-                    timing["confirmed"] = time.monotonic()
-                else:
-                    time.sleep(0.01)
+    def run(self, tool, picture):
+        return self.quillet(picture) if tool == "quillet" else self.peer(tool, picture)
 
-        answerer = threading.Thread(target=answer_print_dialog)
-        timing["started"] = time.monotonic()
-        process = subprocess.Popen([*PINNED, "/usr/bin/time", "-f", "%M",
-                                    str(program / "quillet"), picture.name], env=env,
-                                   cwd=str(home), stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.PIPE, text=True)
-        answerer.start()
-        _, err = process.communicate(timeout=900)
-        timing["exited"] = time.monotonic()
-        answerer.join()
-        answering = timing["confirmed"] - timing["shown"]
-        return {"wall": timing["exited"] - timing["started"] - answering,
-                "to_dialog": timing["shown"] - timing["started"],
-                "peak_kib": peak_kib(err), "job_bytes": self.job().stat().st_size}
-
-    def command(self, shell_command, picture, submits=True):
-        """A peer: shell_command reads $DOC and, when it submits, hands the result to lp."""
-        self.server.clear()
-        out = self.work / "out"
-        if out.exists():
-            shutil.rmtree(out)
-        out.mkdir()
-        started = time.monotonic()
-        result = subprocess.run([*PINNED, "/usr/bin/time", "-f", "%M", "sh", "-c",
-                                 "set -e; " + shell_command],
-                                env={**self.env, "DOC": str(picture), "OUT": str(out)},
-                                capture_output=True, text=True)
-        wall = time.monotonic() - started
-        if result.returncode != 0:
-            raise RuntimeError(f"{shell_command} failed: {result.stderr[-2000:]}")
-        return {"wall": wall, "peak_kib": peak_kib(result.stderr),
-                "job_bytes": self.job().stat().st_size if submits else 0}
+    def peer(self, tool, picture):
+        run = self.session.shell(PEERS[tool], picture, self.env)
+        return {"wall": run.wall, "peak_kib": run.peak_kib,
+                "job_bytes": self.session.job().stat().st_size if tool != "djpeg" else 0}
 
 
 def main():
-    build = (REPO / sys.argv[1]).resolve() if len(sys.argv) > 1 else REPO / "build"
-    if os.geteuid() != 0:
-        sys.exit("The private print server needs root: run bench/pictures/run with sudo.")
+    build = build_folder()
     cache = build / "bench-pictures"
     inputs = {
         "6000x4000 q92 4:2:0": photograph(cache / "large.jpg", 6000, 4000, 92, "2x2"),
@@ -152,39 +85,16 @@ def main():
         subprocess.run(["/usr/bin/convert", str(inputs["6000x4000 q92 4:2:0"]), "-quality", "97",
                         "-sampling-factor", "2x1", str(camera)], check=True)
 
-    with tempfile.TemporaryDirectory(prefix="quillet-bench-pictures-") as tmp, \
-            Display() as display:
-        work = pathlib.Path(tmp)
-        server = PrintServer(REPO / "scripts" / "print-server", work / "cups")
-        server.start()
-        try:
-            bench = Bench(build, display, server, work)
-            bench.quillet(inputs["1000x800 q92 4:2:0"])  # warms the caches: not measured
-            plan = [(name, tool) for name in inputs
-                    for tool in ["quillet", *PEERS, "djpeg"]]
-            results = {key: [] for key in plan}
-            for round_number in range(ROUNDS):
-                order = plan if round_number % 2 == 0 else list(reversed(plan))
-                for name, tool in order:
-                    picture = inputs[name]
-                    if tool == "quillet":
-                        run = bench.quillet(picture)
-                    elif tool == "djpeg":
-                        run = bench.command("djpeg -outfile /dev/null \"$DOC\"", picture,
-                                            submits=False)
-                    else:
-                        run = bench.command(PEERS[tool], picture)
-                    results[(name, tool)].append(run)
-                print(f"round {round_number + 1} of {ROUNDS} done", file=sys.stderr)
-            camera_job = bench.quillet(camera)["job_bytes"]
-        finally:
-            server.stop()
+    with session(build, "quillet-bench-pictures-") as bench_session:
+        bench = Bench(bench_session)
+        bench.quillet(inputs["1000x800 q92 4:2:0"])  # warms the caches: not measured
+        plan = [(name, tool) for name in inputs for tool in ["quillet", *PEERS]]
+        results = alternating_rounds(plan, ROUNDS, lambda name, tool: bench.run(tool, inputs[name]))
+        camera_job = bench.quillet(camera)["job_bytes"]
 
-    def median(key, field):
-        return statistics.median(r[field] for r in results[key])
+    median = medians_of(results)
 
-    print(f"Pictures, start to job handed to the print server; median of {ROUNDS} rounds, "
-          "pinned to core 0")
+    print(heading("Pictures", ROUNDS))
     print(f"{'picture':20} {'tool':12} {'wall s':>7} {'peak MiB':>9} {'job MB':>7} "
           f"{'job/jpeg':>9} {'quillet x faster':>17}")
     for name, tool in results:

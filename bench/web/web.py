@@ -9,24 +9,17 @@ answer is a person's and is left out of Quillet's wall time. Quillet's run ends 
 server has the job (Quillet itself stays 4 s longer, by design); the peers' when the PDF is
 written."""
 
-import os
 import pathlib
 import random
 import shutil
-import statistics
 import subprocess
 import sys
-import tempfile
-import threading
-import time
 
-REPO = pathlib.Path(__file__).resolve().parents[2]
-sys.path.insert(0, str(REPO / "tests" / "e2e"))
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1]))
 
-from quillet_e2e import Display, PrintServer  # noqa: E402
+from benchlib import build_folder, measure, median, pages_of, rounds, session  # noqa: E402
 
-ROUNDS = int(os.environ.get("ROUNDS", "5"))
-PINNED = ["taskset", "-c", "0"]
+ROUNDS = rounds(5)
 CHROMIUM_FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
                   "--disable-background-networking", "--disable-component-update",
                   "--disable-sync"]
@@ -78,137 +71,51 @@ tr:nth-child(even) td { background: #f4f4f4; }
     (folder / "page.html").write_text("\n".join(parts))
 
 
-def peak_kib(time_output):
-    numbers = [line for line in time_output.strip().splitlines() if line.strip().isdigit()]
-    return int(numbers[-1])
-
-
-def pages_of(pdf):
-    out = subprocess.run(["pdfinfo", str(pdf)], capture_output=True, text=True).stdout
-    return int(next(line.split()[-1] for line in out.splitlines() if line.startswith("Pages:")))
-
-
 class Bench:
-    def __init__(self, build, minimal, display, server, work):
-        self.build = build
+    def __init__(self, session, minimal):
+        self.session = session
         self.minimal = minimal
-        self.display = display
-        self.server = server
-        self.work = work
-        self.page_dir = work / "page"
+        self.work = session.work
+        self.page_dir = self.work / "page"
         self.page_dir.mkdir()
         make_page(self.page_dir)
 
-    def home(self, name):
-        home = self.work / name
-        if home.exists():
-            shutil.rmtree(home)
-        (home / ".runtime").mkdir(parents=True)
-        return home
-
-    def env(self, home, display=True):
-        env = {"PATH": os.environ["PATH"], "HOME": str(home), "LANG": "C.UTF-8",
-               "XDG_RUNTIME_DIR": str(home / ".runtime"), **self.server.env()}
-        if display:
-            env.update(self.display.env())
-        return env
-
     def quillet(self):
-        program = self.work / "program"
-        if program.exists():
-            shutil.rmtree(program)
-        program.mkdir()
-        for name in ["quillet", "libquillet_web.so"]:
-            shutil.copy2(self.build / name, program / name)
-        for item in self.page_dir.iterdir():
-            os.link(item, program / item.name)
-        home = self.home("home-quillet")
-        self.server.clear()
-        timing = {}
-        xenv = {**os.environ, **self.display.env()}
-
-        def answer_print_dialog():
-            # On the other core, so that watching does not slow the program.
-            while "shown" not in timing and "exited" not in timing:
-                found = subprocess.run(["taskset", "-c", "1", "xdotool", "search",
-                                        "--onlyvisible", "--name", "^Print$"], env=xenv,
-                                       capture_output=True, text=True).stdout.split()
-                if found:
-                    timing["shown"] = time.monotonic()
-                    subprocess.run(["taskset", "-c", "1", "xdotool", "windowfocus", "--sync",
-                                    found[-1], "key", "Return"], env=xenv, check=True)
-                    timing["confirmed"] = time.monotonic()
-                else:
-                    time.sleep(0.01)
-
-        def watch_for_job():
-            while "job" not in timing and "exited" not in timing:
-                jobs = list(self.server.jobs_dir.glob("job-*.pdf"))
-                if jobs:
-                    timing["job"] = time.monotonic()
-                    timing["job_file"] = jobs[0]
-                else:
-                    time.sleep(0.005)
-
-        threads = [threading.Thread(target=answer_print_dialog),
-                   threading.Thread(target=watch_for_job)]
-        timing["started"] = time.monotonic()
-        process = subprocess.Popen([*PINNED, "/usr/bin/time", "-f", "%M",
-                                    str(program / "quillet"), "page.html"], env=self.env(home),
-                                   cwd=str(home), stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.PIPE, text=True)
-        for thread in threads:
-            thread.start()
-        _, err = process.communicate(timeout=300)
-        timing["exited"] = time.monotonic()
-        for thread in threads:
-            thread.join()
-        if "job" not in timing:
+        jobs_dir = self.session.server.jobs_dir
+        run = self.session.quillet(
+            ["page.html"], list(self.page_dir.iterdir()), libraries=["libquillet_web.so"],
+            home="home-quillet", fresh_home=True, timeout=300,
+            watch={"job": lambda: next(jobs_dir.glob("job-*.pdf"), None)})
+        if "job" not in run.timing:
             raise RuntimeError("Quillet printed nothing")
-        answering = timing["confirmed"] - timing["shown"]
-        job = timing["job_file"]
-        return {"wall": timing["job"] - timing["started"] - answering,
-                "to_dialog": timing["shown"] - timing["started"],
-                "answering": answering,
-                "peak_kib": peak_kib(err), "bytes": job.stat().st_size, "pages": pages_of(job)}
+        job = run.found["job"]
+        # Quillet's run ends when the server has the job; the person answering is left out.
+        return {"wall": run.seconds("started", "job") - run.answering,
+                "to_dialog": run.seconds("started", "shown"),
+                "answering": run.answering,
+                "peak_kib": run.peak_kib, "bytes": job.stat().st_size, "pages": pages_of(job)}
 
     def timed(self, command, env, output):
         """Runs a peer; its wall time ends when its PDF is there, and apart when it exits."""
         if output.exists():
             output.unlink()
-        timing = {}
-
-        def watch_for_output():
-            while "written" not in timing and "exited" not in timing:
-                if output.exists():
-                    timing["written"] = time.monotonic()
-                else:
-                    time.sleep(0.005)
-
-        watcher = threading.Thread(target=watch_for_output)
-        timing["started"] = time.monotonic()
-        process = subprocess.Popen([*PINNED, "/usr/bin/time", "-f", "%M", *command], env=env,
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
-        watcher.start()
-        _, err = process.communicate(timeout=300)
-        timing["exited"] = time.monotonic()
-        watcher.join()
-        if not output.exists() or "written" not in timing:
-            raise RuntimeError(f"{command[0]} wrote no PDF: {err[-2000:]}")
-        return {"wall": timing["written"] - timing["started"],
-                "to_exit": timing["exited"] - timing["started"], "peak_kib": peak_kib(err),
-                "bytes": output.stat().st_size, "pages": pages_of(output)}
+        run = measure(command, env, timeout=300, watch={"written": output.exists})
+        if not output.exists() or "written" not in run.timing:
+            raise RuntimeError(f"{command[0]} wrote no PDF: {run.stderr[-2000:]}")
+        return {"wall": run.seconds("started", "written"), "to_exit": run.wall,
+                "peak_kib": run.peak_kib, "bytes": output.stat().st_size,
+                "pages": pages_of(output)}
 
     def minimal_program(self):
-        home = self.home("home-minimal")
+        home = self.session.home("home-minimal", fresh=True)
         output = self.work / "minimal.pdf"
         # Chromium's sandbox cannot run as root; Quillet turns it off itself there.
-        env = {**self.env(home), "QTWEBENGINE_DISABLE_SANDBOX": "1"}
+        env = {**self.session.program_env(home), "QTWEBENGINE_DISABLE_SANDBOX": "1"}
         return self.timed([str(self.minimal), str(self.page_dir / "page.html"), str(output)],
                           env, output)
 
     def chromium(self):
-        home = self.home("home-chromium")
+        home = self.session.home("home-chromium", fresh=True)
         output = self.work / "chromium.pdf"
         profile = self.work / "chromium-profile"
         if profile.exists():
@@ -216,34 +123,22 @@ class Bench:
         return self.timed(["chromium", *CHROMIUM_FLAGS, f"--user-data-dir={profile}",
                            f"--print-to-pdf={output}",
                            (self.page_dir / "page.html").as_uri()],
-                          self.env(home, display=False), output)
-
-
-def median(runs, key):
-    return statistics.median(run[key] for run in runs)
+                          self.session.program_env(home, display=False), output)
 
 
 def main():
-    build = pathlib.Path(sys.argv[1]).resolve()
+    build = build_folder()
     minimal = pathlib.Path(sys.argv[2]).resolve()
-    if os.geteuid() != 0:
-        sys.exit("The private print server needs root: run bench/web/run with sudo.")
-    with tempfile.TemporaryDirectory(prefix="quillet-bench-web-") as tmp, Display() as display:
-        work = pathlib.Path(tmp)
-        server = PrintServer(REPO / "scripts" / "print-server", work / "cups")
-        server.start()
-        try:
-            bench = Bench(build, minimal, display, server, work)
-            tools = {"Quillet": bench.quillet, "minimal printToPdf": bench.minimal_program,
-                     "chromium --headless": bench.chromium}
-            results = {name: [] for name in tools}
-            for name, tool in tools.items():  # one warm-up each: page cache, font cache
-                tool()
-            for _ in range(ROUNDS):
-                for name, tool in tools.items():
-                    results[name].append(tool())
-        finally:
-            server.stop()
+    with session(build, "quillet-bench-web-") as bench_session:
+        bench = Bench(bench_session, minimal)
+        tools = {"Quillet": bench.quillet, "minimal printToPdf": bench.minimal_program,
+                 "chromium --headless": bench.chromium}
+        results = {name: [] for name in tools}
+        for name, tool in tools.items():  # one warm-up each: page cache, font cache
+            tool()
+        for _ in range(ROUNDS):
+            for name, tool in tools.items():
+                results[name].append(tool())
 
     quillet = results["Quillet"]
     print(f"\nWeb page of about 5 printed pages, median of {ROUNDS} rounds, pinned to core 0")
