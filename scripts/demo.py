@@ -35,6 +35,14 @@ class Demo:
         self.server.clear()
         return Quillet(program_dir, home, self.display, self.server)
 
+    def confirm(self, q, argument, scene, key="Return"):
+        """Runs quillet with argument, answers its Print dialog with key, and collects the jobs."""
+        self.server.clear()
+        run = q.start(argument)
+        q.display.key(q.print_dialog(), key)
+        assert run.wait(timeout=120) == 0
+        self.collect(scene)
+
     def collect(self, scene):
         """Copies the jobs the print server received into the output folder."""
         jobs = self.server.jobs()
@@ -54,10 +62,7 @@ def startup_roads(demo):
     print("  quillet a.jp       (fewer than five characters: ends at once)")
     assert q.start("a.jp").wait() == 0
     print("  quillet photo.jpg  (the Print dialog appears; Escape cancels)")
-    run = q.start("photo.jpg")
-    q.display.key(q.print_dialog(), "Escape")
-    assert run.wait() == 0
-    demo.collect("startup-cancel")
+    demo.confirm(q, "photo.jpg", "startup-cancel", key="Escape")
 
 
 def picture_road(demo):
@@ -68,18 +73,11 @@ def picture_road(demo):
                     "10 cm", str(q.program_dir / "photo.jpg")], check=True)
     print("  quillet photo.jpg  (378 x 283 pixels, 10 cm wide at 96 per inch; Return prints it")
     print("                      centred across 21 cm, 5 cm below the printable area's top)")
-    run = q.start("photo.jpg")
-    q.display.key(q.print_dialog(), "Return")
-    assert run.wait(timeout=60) == 0
-    demo.collect("picture")
+    demo.confirm(q, "photo.jpg", "picture")
 
-    demo.server.clear()
     q.add_file("notes.jpg", "A text file named like a picture.\n")
     print("  quillet notes.jpg  (a text file named like a picture; Return: nothing printed)")
-    run = q.start("notes.jpg")
-    q.display.key(q.print_dialog(), "Return")
-    assert run.wait(timeout=60) == 0
-    demo.collect("picture-not-a-picture")
+    demo.confirm(q, "notes.jpg", "picture-not-a-picture")
 
 
 def add_picture(q, name, colour, label):
@@ -98,17 +96,10 @@ def batch_roads(demo):
     q.add_file("notes.txt", "not a picture\n")
     q.add_file("list.txt", "forest.bmp\nmissing.jpg\n  sunrise.jpg  \n")
     print("  quillet PRINT_LIST       (list.txt: forest.bmp, missing.jpg, sunrise.jpg; Return)")
-    run = q.start("PRINT_LIST")
-    q.display.key(q.print_dialog(), "Return")
-    assert run.wait(timeout=120) == 0
-    demo.collect("batch-list")
+    demo.confirm(q, "PRINT_LIST", "batch-list")
 
-    demo.server.clear()
     print("  quillet PRINT_DIRECTORY  (every *.jpg, *.gif, *.bmp, *.tif by name; Return)")
-    run = q.start("PRINT_DIRECTORY")
-    q.display.key(q.print_dialog(), "Return")
-    assert run.wait(timeout=120) == 0
-    demo.collect("batch-directory")
+    demo.confirm(q, "PRINT_DIRECTORY", "batch-directory")
 
     demo.server.clear()
     print('  quillet PRINT_DIALOG     (Open dialog: "harbour.gif" "sunrise.jpg" typed, Return;')
@@ -164,12 +155,8 @@ def document_roads(demo):
     q.add_file("notes.txt", "\n".join(lines) + "\n")
     print("  quillet notes.txt   (150 lines of plain text; Return prints them on 3 pages with")
     print("                       half-inch margins)")
-    run = q.start("notes.txt")
-    q.display.key(q.print_dialog(), "Return")
-    assert run.wait(timeout=60) == 0
-    demo.collect("document-text")
+    demo.confirm(q, "notes.txt", "document-text")
 
-    demo.server.clear()
     q.add_file("letter.rtf", rb"""{\rtf1\ansi\ansicpg1252\deff0
 {\fonttbl{\f0\froman\fcharset0 DejaVu Serif;}{\f1\fswiss\fcharset0 DejaVu Sans;}}
 {\colortbl;\red180\green0\blue0;\red0\green60\blue160;}
@@ -184,10 +171,7 @@ def document_roads(demo):
 }""")
     print("  quillet letter.rtf  (RTF: formats, colours, accents, Greek, Cyrillic, Japanese, a")
     print("                       table and a page break; Return prints 2 pages)")
-    run = q.start("letter.rtf")
-    q.display.key(q.print_dialog(), "Return")
-    assert run.wait(timeout=60) == 0
-    demo.collect("document-rtf")
+    demo.confirm(q, "letter.rtf", "document-rtf")
 
 
 def main():
