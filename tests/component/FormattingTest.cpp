@@ -19,6 +19,7 @@
 namespace {
 
 using componenttest::ImageDeviceContext;
+using componenttest::rangeFor;
 using qtbackend::QtRichTextEngine;
 
 // A text area of 6.5 by 2 inches, an inch from the printable area's corner.
@@ -41,17 +42,6 @@ std::unique_ptr<QTextDocument> numberedLines(int count, int pointSize = 10) {
     return document;
 }
 
-platform::FORMATRANGE rangeFor(platform::Handle hdc, platform::Handle target,
-                               const platform::RECT& rc, int from) {
-    platform::FORMATRANGE range{};
-    range.hdc = hdc;
-    range.hdcTarget = target;
-    range.rc = rc;
-    range.chrg.cpMin = from;
-    range.chrg.cpMax = -1;
-    return range;
-}
-
 // Formats page after page as the page loop does, measuring only; answers each page's end.
 std::vector<int> pageEnds(QtRichTextEngine& engine, ImageDeviceContext& target,
                           const platform::RECT& rc) {
@@ -59,7 +49,7 @@ std::vector<int> pageEnds(QtRichTextEngine& engine, ImageDeviceContext& target,
     std::vector<int> ends;
     int from = 0;
     do {
-        const platform::FORMATRANGE range = rangeFor(0, target.hDC(), rc, from);
+        const platform::FORMATRANGE range = rangeFor(0, target.hDC(), from, rc);
         const int next = engine.formatRange(false, &range);
         ends.push_back(next);
         if (next <= from || ends.size() > 100000) {
@@ -185,7 +175,7 @@ TEST(FormattingTest, FormattingFromInsideAPageEndsWhereThatPageEnds) {
     const auto ends = pageEnds(engine, target, SmallArea);
     ASSERT_GE(ends.size(), 3u);
     for (const int inside : {ends[0] + 1, (ends[0] + ends[1]) / 2, ends[1] - 1}) {
-        const platform::FORMATRANGE range = rangeFor(0, target.hDC(), SmallArea, inside);
+        const platform::FORMATRANGE range = rangeFor(0, target.hDC(), inside, SmallArea);
         EXPECT_EQ(engine.formatRange(false, &range), ends[1]);
     }
 }
@@ -208,7 +198,7 @@ TEST(FormattingTest, DrawsInsideTheTextAreaInBlackWhateverThePalette) {
         engine.setDocument(numberedLines(100));
         ImageDeviceContext target(0.5, 0.5, c.targetDotsPerInch);
         ImageDeviceContext page(8.5, 11, c.outputDotsPerInch);
-        const platform::FORMATRANGE range = rangeFor(page.hDC(), target.hDC(), SmallArea, 0);
+        const platform::FORMATRANGE range = rangeFor(page.hDC(), target.hDC(), 0, SmallArea);
         EXPECT_GT(engine.formatRange(true, &range), 0);
 
         const QRect ink = page.inkBox();
@@ -245,7 +235,7 @@ TEST(FormattingTest, EachPageDrawsExactlyItsOwnLines) {
     int pages = 0;
     while (from < static_cast<int>(text.size())) {
         componenttest::TextRecordingDeviceContext page(300);
-        const platform::FORMATRANGE range = rangeFor(page.hDC(), target.hDC(), SmallArea, from);
+        const platform::FORMATRANGE range = rangeFor(page.hDC(), target.hDC(), from, SmallArea);
         const int next = engine.formatRange(true, &range);
         ASSERT_GT(next, from);
         const QString expected = QString::fromStdU16String(text.substr(from, next - from));
@@ -263,9 +253,9 @@ TEST(FormattingTest, ThePageAfterTheFirstDrawsItsOwnText) {
     ImageDeviceContext target(0.5, 0.5, 150);
     ImageDeviceContext first(8.5, 11, 150);
     ImageDeviceContext second(8.5, 11, 150);
-    const platform::FORMATRANGE one = rangeFor(first.hDC(), target.hDC(), SmallArea, 0);
+    const platform::FORMATRANGE one = rangeFor(first.hDC(), target.hDC(), 0, SmallArea);
     const int next = engine.formatRange(true, &one);
-    const platform::FORMATRANGE two = rangeFor(second.hDC(), target.hDC(), SmallArea, next);
+    const platform::FORMATRANGE two = rangeFor(second.hDC(), target.hDC(), next, SmallArea);
     EXPECT_GT(engine.formatRange(true, &two), next);
     const QRect inkOne = first.inkBox();
     const QRect inkTwo = second.inkBox();

@@ -134,4 +134,16 @@ private:
     int dotsPerInch_;
 };
 
+// The record of one EM_FORMATRANGE: draw on hdc, measure on target, from position from into rc.
+inline platform::FORMATRANGE rangeFor(platform::Handle hdc, platform::Handle target, int from,
+                                      const platform::RECT& rc) {
+    platform::FORMATRANGE range{};
+    range.hdc = hdc;
+    range.hdcTarget = target;
+    range.rc = rc;
+    range.chrg.cpMin = from;
+    range.chrg.cpMax = -1;
+    return range;
+}
+
 } // namespace componenttest

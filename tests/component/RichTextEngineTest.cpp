@@ -60,13 +60,7 @@ std::unique_ptr<QTextDocument> lines(int count) {
 
 platform::FORMATRANGE rangeFor(platform::Handle hdc, platform::Handle target, int from,
                                const platform::RECT& rc = Area) {
-    platform::FORMATRANGE range{};
-    range.hdc = hdc;
-    range.hdcTarget = target;
-    range.rc = rc;
-    range.chrg.cpMin = from;
-    range.chrg.cpMax = -1;
-    return range;
+    return componenttest::rangeFor(hdc, target, from, rc);
 }
 
 // A device context that is not one Qt can draw on, such as a window's.
