@@ -64,8 +64,6 @@ int main(int argc, char** argv) {
         qInstallMessageHandler(quietMessages);
     }
     chooseWindowSystem();
-    // The web engine, loaded later on the web page road only, shares OpenGL contexts.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 
     // Qt reads options of its own from its arguments; the command text is the program's alone.
     int qtArgc = 1;

@@ -8,8 +8,6 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     ::testing::InitGoogleTest(&argc, argv);
-    // As in the program: the web engine, loaded later, shares OpenGL contexts.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QMetaObject>
 #include <QTimer>
+#include <QtWebEngineQuick/qtwebenginequickglobal.h>
 #include <memory>
 #include <type_traits>
 
@@ -92,6 +93,9 @@ QByteArray WebPageView::printToPdf(const QPageLayout& layout, const QPageRanges&
 
 extern "C" Q_DECL_EXPORT qtbackend::WebView*
 quillet_createWebView(QWidget* parent, const QRect& geometry, qtbackend::WebViewLoaded loaded) {
+    // The engine shares an OpenGL context with the application. It is set up here, when the
+    // engine is first needed, so that the other roads do not pay for OpenGL at start-up.
+    QtWebEngineQuick::initialize();
     return new qtbackend::WebPageView(parent, geometry, std::move(loaded));
 }
 
