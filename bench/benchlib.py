@@ -104,6 +104,12 @@ class Run:
         return self.seconds("started", "exited")
 
     @property
+    def handed_over(self):
+        """From the start to the job's arrival at the print server, when a job was watched for
+        (see Session.job_arrival); otherwise to the process's end."""
+        return self.seconds("started", "job") if "job" in self.timing else self.wall
+
+    @property
     def answering(self):
         """From the Print dialog on screen to its answer: a person's time, not the program's."""
         return self.seconds("shown", "confirmed")
@@ -209,7 +215,12 @@ class Session:
         return measure([str(program / "quillet"), *args], env, cwd=str(home), timeout=timeout,
                        dialog_on=self.display, watch=watch)
 
-    def shell(self, shell_command, doc, env):
+    def job_arrival(self):
+        """A watch for the first job to reach the print server's capture folder (whole files
+        only), the moment a job counts as handed over."""
+        return {"job": lambda: next(self.server.jobs_dir.glob("job-*.pdf"), None)}
+
+    def shell(self, shell_command, doc, env, watch=None):
         """A peer as a shell command that reads $DOC, may write to the empty folder $OUT, and
         hands its job to lp; it starts with an empty print server and must succeed."""
         self.server.clear()
@@ -218,7 +229,7 @@ class Session:
             shutil.rmtree(out)
         out.mkdir()
         run = measure(["sh", "-c", "set -e; " + shell_command],
-                      {**env, "DOC": str(doc), "OUT": str(out)})
+                      {**env, "DOC": str(doc), "OUT": str(out)}, watch=watch)
         if run.returncode != 0:
             raise RuntimeError(f"{shell_command} failed: {run.stderr[-2000:]}")
         return run

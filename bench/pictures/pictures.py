@@ -1,8 +1,9 @@
 """Pictures from start to job handed to the print server: Quillet beside ImageMagick
 (convert x.jpg x.pdf, then lp) and cups-filters imagetopdf run standalone (piped to lp), on a
 6000 x 4000 and a 1000 x 800 JPEG photograph. Every tool submits to the same private print
-server; wall time and peak memory (/usr/bin/time) are the median of the rounds, all pinned to
-core 0; the job's size is what the server received.
+server; wall time runs from the start to the job's arrival at the print server (for every tool
+alike; djpeg, which prints nothing, to its end), peak memory is /usr/bin/time's; both are the
+median of the rounds, all pinned to core 0; the job's size is what the server received.
 
 Quillet's Print dialog is answered the moment it is seen; the time from its appearance to the
 answer is a person's, not the program's, and is left out of Quillet's wall time. The time until
@@ -57,9 +58,9 @@ class Bench:
                     "MAGICK_CONFIGURE_PATH": str(pathlib.Path(__file__).parent)}
 
     def quillet(self, picture):
-        run = self.session.quillet([picture.name], [picture])
+        run = self.session.quillet([picture.name], [picture], watch=self.session.job_arrival())
         # The person answering the dialog is left out of the wall time.
-        return {"wall": run.wall - run.answering,
+        return {"wall": run.handed_over - run.answering,
                 "to_dialog": run.seconds("started", "shown"),
                 "peak_kib": run.peak_kib, "job_bytes": self.session.job().stat().st_size}
 
@@ -67,8 +68,8 @@ class Bench:
         return self.quillet(picture) if tool == "quillet" else self.peer(tool, picture)
 
     def peer(self, tool, picture):
-        run = self.session.shell(PEERS[tool], picture, self.env)
-        return {"wall": run.wall, "peak_kib": run.peak_kib,
+        run = self.session.shell(PEERS[tool], picture, self.env, watch=self.session.job_arrival())
+        return {"wall": run.handed_over, "peak_kib": run.peak_kib,
                 "job_bytes": self.session.job().stat().st_size if tool != "djpeg" else 0}
 
 
