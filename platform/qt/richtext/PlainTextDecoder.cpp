@@ -159,6 +159,8 @@ QFont plainTextFont() {
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
     font.setPointSizeF(10);
+    // Whole device pixels per character: the same columns, and a shorter PDF to write.
+    font.setHintingPreference(QFont::PreferFullHinting);
     return font;
 }
 
