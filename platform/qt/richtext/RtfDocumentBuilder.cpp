@@ -110,9 +110,7 @@ void RtfDocumentBuilder::openBlock(bool inTable) {
     }
     if (paragraphEnded_) {
         cursor_.insertBlock();
-        paragraphEnded_ = false;
-        hasContent_ = false;
-        pageBreakHere_ = false;
+        startParagraph();
         firstBlock_ = false;
     }
     if (pageBreakNext_) {
@@ -134,6 +132,12 @@ void RtfDocumentBuilder::applyBlockFormat(QTextBlockFormat format,
     cursor_.setBlockCharFormat(markFormat);
 }
 
+void RtfDocumentBuilder::startParagraph() {
+    paragraphEnded_ = false;
+    hasContent_ = false;
+    pageBreakHere_ = false;
+}
+
 void RtfDocumentBuilder::startTable() {
     const int columns = std::clamp(static_cast<int>(row_.cellBoundaries.size()), 1, MaxColumns);
     QTextTableFormat format;
@@ -153,9 +157,7 @@ void RtfDocumentBuilder::startTable() {
     columnIndex_ = 0;
     cellEnded_ = false;
     rowEnded_ = false;
-    paragraphEnded_ = false;
-    hasContent_ = false;
-    pageBreakHere_ = false;
+    startParagraph();
     firstBlock_ = false;
 }
 
@@ -171,9 +173,7 @@ void RtfDocumentBuilder::nextRow() {
     cursor_ = table_->cellAt(rowIndex_, 0).firstCursorPosition();
     rowEnded_ = false;
     cellEnded_ = false;
-    paragraphEnded_ = false;
-    hasContent_ = false;
-    pageBreakHere_ = false;
+    startParagraph();
 }
 
 void RtfDocumentBuilder::nextCell() {
@@ -189,9 +189,7 @@ void RtfDocumentBuilder::nextCell() {
     }
     ++columnIndex_;
     cursor_ = table_->cellAt(rowIndex_, columnIndex_).firstCursorPosition();
-    paragraphEnded_ = false;
-    hasContent_ = false;
-    pageBreakHere_ = false;
+    startParagraph();
 }
 
 void RtfDocumentBuilder::leaveTable() {
@@ -199,9 +197,7 @@ void RtfDocumentBuilder::leaveTable() {
     cursor_.movePosition(QTextCursor::End);
     cellEnded_ = false;
     rowEnded_ = false;
-    paragraphEnded_ = false;
-    hasContent_ = false;
-    pageBreakHere_ = false;
+    startParagraph();
 }
 
 void RtfDocumentBuilder::applyRowDefinition() {

@@ -45,6 +45,8 @@ public:
 
 private:
     void openBlock(bool inTable);
+    // A new paragraph has begun: nothing in it yet, no break pending at it.
+    void startParagraph();
     void applyBlockFormat(QTextBlockFormat format, const QTextCharFormat& markFormat);
     void startTable();
     void nextRow();
