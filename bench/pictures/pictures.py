@@ -7,7 +7,8 @@ median of the rounds, all pinned to core 0; the job's size is what the server re
 
 Quillet's Print dialog is answered the moment it is seen; the time from its appearance to the
 answer is a person's, not the program's, and is left out of Quillet's wall time. The time until
-the dialog is on screen is reported apart (it is included in the wall time)."""
+the dialog is on screen is reported apart (it is included in the wall time), beside that of a
+Qt program that does nothing but show the same dialog: the floor under Quillet's start."""
 
 import os
 import pathlib
@@ -18,11 +19,12 @@ import sys
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1]))
 
-from benchlib import (alternating_rounds, build_folder, heading, medians_of,  # noqa: E402
-                      rounds, session)
+from benchlib import (alternating_rounds, build_folder, heading, measure,  # noqa: E402
+                      medians_of, rounds, session)
 
 ROUNDS = rounds(3)
 IMAGETOPDF = "/usr/lib/cups/filter/imagetopdf"
+DIALOG_ALONE = "no picture"
 
 PEERS = {
     "imagemagick": "/usr/bin/convert \"$DOC\" \"$OUT/x.pdf\" && lp -s \"$OUT/x.pdf\"",
@@ -30,6 +32,20 @@ PEERS = {
     # Decoding alone, for reference; it submits nothing.
     "djpeg": "djpeg -outfile /dev/null \"$DOC\"",
 }
+
+
+def print_dialog_alone(folder):
+    """The Qt program that only shows the Print dialog, built once into folder."""
+    program = folder / "print-dialog-alone"
+    source = pathlib.Path(__file__).with_name("print_dialog_alone.cpp")
+    if program.exists() and program.stat().st_mtime >= source.stat().st_mtime:
+        return program
+    folder.mkdir(parents=True, exist_ok=True)
+    flags = subprocess.run(["pkg-config", "--cflags", "--libs", "Qt6Widgets", "Qt6PrintSupport"],
+                           check=True, capture_output=True, text=True).stdout.split()
+    subprocess.run(["c++", "-std=c++20", "-O2", "-fPIC", str(source), "-o", str(program), *flags],
+                   check=True)
+    return program
 
 
 def photograph(path, width, height, quality, sampling):
@@ -46,8 +62,9 @@ def photograph(path, width, height, quality, sampling):
 
 
 class Bench:
-    def __init__(self, session):
+    def __init__(self, session, dialog_program):
         self.session = session
+        self.dialog_program = dialog_program
         peer_home = session.work / "peer-home"
         # Debian's ImageMagick policy forbids writing PDF. A policy in MAGICK_CONFIGURE_PATH is
         # read before Debian's, whose refusal then wins; the user's own is read after it.
@@ -65,7 +82,20 @@ class Bench:
                 "peak_kib": run.peak_kib, "job_bytes": self.session.job().stat().st_size}
 
     def run(self, tool, picture):
-        return self.quillet(picture) if tool == "quillet" else self.peer(tool, picture)
+        if tool == "quillet":
+            return self.quillet(picture)
+        if tool == "dialog alone":
+            return self.dialog_alone()
+        return self.peer(tool, picture)
+
+    def dialog_alone(self):
+        session = self.session
+        run = measure([str(self.dialog_program)], session.program_env(session.home("home")),
+                      dialog_on=session.display)
+        if run.returncode != 0:
+            raise RuntimeError(f"the Print dialog alone failed: {run.stderr[-2000:]}")
+        return {"wall": run.seconds("started", "shown"), "peak_kib": run.peak_kib,
+                "job_bytes": 0}
 
     def peer(self, tool, picture):
         run = self.session.shell(PEERS[tool], picture, self.env, watch=self.session.job_arrival())
@@ -87,13 +117,17 @@ def main():
                         "-sampling-factor", "2x1", str(camera)], check=True)
 
     with session(build, "quillet-bench-pictures-") as bench_session:
-        bench = Bench(bench_session)
+        bench = Bench(bench_session, print_dialog_alone(cache))
         bench.quillet(inputs["1000x800 q92 4:2:0"])  # warms the caches: not measured
         plan = [(name, tool) for name in inputs for tool in ["quillet", *PEERS]]
-        results = alternating_rounds(plan, ROUNDS, lambda name, tool: bench.run(tool, inputs[name]))
+        plan.append((DIALOG_ALONE, "dialog alone"))
+        results = alternating_rounds(plan, ROUNDS,
+                                     lambda name, tool: bench.run(tool, inputs.get(name)))
+        dialog_alone = results.pop((DIALOG_ALONE, "dialog alone"))
         camera_job = bench.quillet(camera)["job_bytes"]
 
     median = medians_of(results)
+    large, small = inputs
 
     print(heading("Pictures", ROUNDS))
     print(f"{'picture':20} {'tool':12} {'wall s':>7} {'peak MiB':>9} {'job MB':>7} "
@@ -112,11 +146,14 @@ def main():
               f"Print dialog is on screen {to_dialog:.2f} s (included above), from the answer "
               f"to the job handed over {after:.2f} s "
               f"(ImageMagick / that: {median((name, 'imagemagick'), 'wall') / after:.2f})")
+    floor = statistics.median(r["wall"] for r in dialog_alone)
+    print(f"A Qt program that only shows the Print dialog has it on screen after {floor:.2f} s "
+          f"(ImageMagick's whole 1000x800 run / that: "
+          f"{median((small, 'imagemagick'), 'wall') / floor:.2f})")
     print(f"6000x4000 q97 4:2:2 (a camera's finest): JPEG file {camera.stat().st_size / 1e6:.2f} "
           f"MB, quillet's job {camera_job / 1e6:.2f} MB, "
           f"{camera_job / camera.stat().st_size:.2f} x the file")
 
-    large, small = inputs
     decoded_mib = 6000 * 4000 * 4 / 2**20
     checks = [
         ("ImageMagick / quillet, 6000x4000 (at least 1)",
