@@ -6,6 +6,10 @@
 //   char "<words>" <property>...    every character of the first occurrence of words
 //   block <n> <property>...         the block format of block n (0-based)
 //   table <n> rows=<r> columns=<c>  the n-th table of the document (0-based)
+//   widths <n> <px>...              its column widths, 1/96 inch (* for a column without one)
+//   cell <n> <row> <column> <r>x<c> "<text>"
+//                                   the cell that starts at row and column: the rows and
+//                                   columns it spans, its paragraphs joined by |
 //
 // Character properties: bold !bold italic !italic strike !strike underline=<style> baseline
 // size=<pt> family=<name> color=#rrggbb !color background=#rrggbb super sub caps smallcaps. Block
@@ -248,6 +252,37 @@ std::vector<QTextTable*> tablesOf(QTextDocument& document) {
     return tables;
 }
 
+QString cellText(const QTextTableCell& cell) {
+    QStringList paragraphs;
+    for (auto it = cell.begin(); !it.atEnd(); ++it)
+        paragraphs << escape(it.currentBlock().text());
+    return paragraphs.join('|');
+}
+
+QString checkCell(QTextTable& table, const QStringList& parts) {
+    const QTextTableCell cell = table.cellAt(parts[2].toInt(), parts[3].toInt());
+    if (!cell.isValid())
+        return QStringLiteral("no such cell");
+    const QString actual = QStringLiteral("starts at %1 %2, spans %3x%4, \"%5\"")
+                               .arg(cell.row())
+                               .arg(cell.column())
+                               .arg(cell.rowSpan())
+                               .arg(cell.columnSpan())
+                               .arg(cellText(cell));
+    const QString expected = QStringLiteral("starts at %1 %2, spans %3, \"%4\"")
+                                 .arg(parts[2], parts[3], parts[4], parts[5]);
+    return actual == expected ? QString() : "expected " + expected + ", found " + actual;
+}
+
+QString columnWidths(const QTextTable& table) {
+    QStringList widths;
+    for (const QTextLength& width : table.format().columnWidthConstraints()) {
+        widths << (width.type() == QTextLength::FixedLength ? QString::number(width.rawValue())
+                                                            : QStringLiteral("*"));
+    }
+    return widths.join(' ');
+}
+
 class RichTextGolden : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(RichTextGolden, readsAsExpected) {
@@ -305,6 +340,18 @@ TEST_P(RichTextGolden, readsAsExpected) {
             ASSERT_LT(index, tables.size()) << "no table " << index;
             EXPECT_EQ(QStringLiteral("rows=%1").arg(tables[index]->rows()), parts[2]);
             EXPECT_EQ(QStringLiteral("columns=%1").arg(tables[index]->columns()), parts[3]);
+        } else if (parts[0] == "widths" && parts.size() >= 3) {
+            const auto tables = tablesOf(document);
+            const auto index = std::size_t(parts[1].toInt());
+            ASSERT_LT(index, tables.size()) << "no table " << index;
+            EXPECT_EQ(columnWidths(*tables[index]).toStdString(),
+                      parts.mid(2).join(' ').toStdString());
+        } else if (parts[0] == "cell" && parts.size() == 6) {
+            const auto tables = tablesOf(document);
+            const auto index = std::size_t(parts[1].toInt());
+            ASSERT_LT(index, tables.size()) << "no table " << index;
+            const QString problem = checkCell(*tables[index], parts);
+            EXPECT_TRUE(problem.isEmpty()) << line.toStdString() << ": " << problem.toStdString();
         } else {
             ADD_FAILURE() << "cannot read check: " << line.toStdString();
         }

@@ -168,6 +168,8 @@ constexpr RtfControlWord Table[] = {
     {"clbrdrl", K::Flag, W::CellBorder},
     {"clbrdrr", K::Flag, W::CellBorder},
     {"clbrdrt", K::Flag, W::CellBorder},
+    {"clmrg", K::Flag, W::CellMergedLeft},
+    {"clvmrg", K::Flag, W::CellMergedAbove},
     {"trbrdrb", K::Flag, W::CellBorder},
     {"trbrdrh", K::Flag, W::CellBorder},
     {"trbrdrl", K::Flag, W::CellBorder},

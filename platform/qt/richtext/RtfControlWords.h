@@ -79,6 +79,8 @@ enum class RtfWord {
     RowDefault,
     CellBoundary,
     CellBorder,
+    CellMergedLeft,
+    CellMergedAbove,
     // Document, font table and colour table
     DefaultFont,
     DefaultTab,

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QHashFunctions>
 #include <QList>
 #include <QString>
 #include <QTextBlockFormat>
@@ -19,7 +20,24 @@ namespace {
 constexpr int MaxCellsPerTable = 2000;
 constexpr int MaxColumns = 64;
 
+// A table format property of ours, see applyRowDefinition.
+constexpr int ColumnWidthsKey = QTextFormat::UserProperty + 1;
+
 constexpr double TwipsPerPixel = 15.0; // lengths go in as 1/96 inch, as in Qt's HTML import
+
+// The first paragraph of a table cell keeps its mark's format where Qt keeps the cell's own (the
+// rows and columns it spans among them): a paragraph mark's format must not replace those.
+QTextCharFormat withCellProperties(QTextCharFormat mark, const QTextCharFormat& current) {
+    if (!current.isTableCellFormat())
+        return mark;
+    mark.setObjectType(QTextFormat::TableCellObject);
+    const auto properties = current.properties();
+    for (auto it = properties.begin(); it != properties.end(); ++it) {
+        if (it.key() >= QTextFormat::TableCellRowSpan && it.key() < QTextFormat::ImageName)
+            mark.setProperty(it.key(), it.value());
+    }
+    return mark;
+}
 
 } // namespace
 
@@ -74,13 +92,14 @@ void RtfDocumentBuilder::breakPage(const QTextBlockFormat& format,
 
 void RtfDocumentBuilder::endCell(const QTextBlockFormat& format,
                                  const QTextCharFormat& markFormat) {
-    if (table_ != nullptr && !cellEnded_ && !rowEnded_ && paragraphEnded_) {
-        // The cell's last paragraph was ended by \par: no empty paragraph after it.
-        cellEnded_ = true;
-        return;
+    if (table_ == nullptr || cellEnded_ || rowEnded_)
+        enterTable(true);
+    // A cell whose last paragraph \par ended, or one merged into a cell with text, gets no empty
+    // paragraph of its own.
+    if (!paragraphEnded_) {
+        openBlock(true);
+        applyBlockFormat(format, markFormat);
     }
-    openBlock(true);
-    applyBlockFormat(format, markFormat);
     cellEnded_ = true;
 }
 
@@ -97,7 +116,7 @@ void RtfDocumentBuilder::finish(const QTextBlockFormat& format, const QTextCharF
     closeParagraph(format, markFormat, inTable);
 }
 
-void RtfDocumentBuilder::openBlock(bool inTable) {
+void RtfDocumentBuilder::enterTable(bool inTable) {
     if (table_ != nullptr && !inTable)
         leaveTable();
     if (inTable) {
@@ -108,6 +127,10 @@ void RtfDocumentBuilder::openBlock(bool inTable) {
         else if (cellEnded_)
             nextCell();
     }
+}
+
+void RtfDocumentBuilder::openBlock(bool inTable) {
+    enterTable(inTable);
     if (paragraphEnded_) {
         cursor_.insertBlock();
         startParagraph();
@@ -129,7 +152,7 @@ void RtfDocumentBuilder::applyBlockFormat(QTextBlockFormat format,
     if (pageBreakHere_)
         format.setPageBreakPolicy(format.pageBreakPolicy() | QTextFormat::PageBreak_AlwaysBefore);
     cursor_.setBlockFormat(format);
-    cursor_.setBlockCharFormat(markFormat);
+    cursor_.setBlockCharFormat(withCellProperties(markFormat, cursor_.blockCharFormat()));
 }
 
 void RtfDocumentBuilder::startParagraph() {
@@ -139,7 +162,6 @@ void RtfDocumentBuilder::startParagraph() {
 }
 
 void RtfDocumentBuilder::startTable() {
-    const int columns = std::clamp(static_cast<int>(row_.cellBoundaries.size()), 1, MaxColumns);
     QTextTableFormat format;
     format.setCellPadding(2);
     format.setCellSpacing(0);
@@ -150,14 +172,15 @@ void RtfDocumentBuilder::startTable() {
     if (pageBreakNext_ && !(firstBlock_ && !hasContent_))
         format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
     pageBreakNext_ = false;
-    table_ = cursor_.insertTable(1, columns, format);
-    applyRowDefinition();
-    cursor_ = table_->cellAt(0, 0).firstCursorPosition();
+    table_ = cursor_.insertTable(1, 1, format);
+    grid_.clear();
+    rowSpans_ = false;
     rowIndex_ = 0;
-    columnIndex_ = 0;
     cellEnded_ = false;
     rowEnded_ = false;
-    startParagraph();
+    layOutRow();
+    cellIndex_ = 0;
+    enterCell(0);
     firstBlock_ = false;
 }
 
@@ -169,27 +192,51 @@ void RtfDocumentBuilder::nextRow() {
     }
     table_->appendRows(1);
     ++rowIndex_;
-    columnIndex_ = 0;
-    cursor_ = table_->cellAt(rowIndex_, 0).firstCursorPosition();
     rowEnded_ = false;
     cellEnded_ = false;
-    startParagraph();
+    layOutRow();
+    cellIndex_ = 0;
+    enterCell(0);
 }
 
 void RtfDocumentBuilder::nextCell() {
     cellEnded_ = false;
+    ++cellIndex_;
+    enterCell(cellIndex_);
+}
+
+void RtfDocumentBuilder::enterCell(int index) {
+    startParagraph();
+    if (index < static_cast<int>(rowCells_.size())) {
+        const RowCell& cell = rowCells_[static_cast<std::size_t>(index)];
+        columnIndex_ = cell.column;
+        const QTextTableCell target = table_->cellAt(rowIndex_, cell.column);
+        if (cell.continuation) {
+            // What the merged cell holds stays as it is; text goes on in a paragraph of its own.
+            cursor_ = target.lastCursorPosition();
+            paragraphEnded_ = true;
+        } else {
+            cursor_ = target.firstCursorPosition();
+        }
+        return;
+    }
+    // A cell mark beyond the row's definition goes into the next column, added where needed.
+    int column = 0;
+    if (index > 0) {
+        const QTextTableCell current = table_->cellAt(rowIndex_, columnIndex_);
+        column = current.column() + current.columnSpan();
+    }
     const int columns = table_->columns();
-    if (columnIndex_ + 1 >= columns) {
-        if (columns >= MaxColumns || (columns + 1) * (rowIndex_ + 1) > MaxCellsPerTable) {
+    if (column >= columns) {
+        if (!roomForColumn()) {
             // No room for another column: the text goes on in the last cell.
             paragraphEnded_ = true;
             return;
         }
         table_->appendColumns(1);
     }
-    ++columnIndex_;
-    cursor_ = table_->cellAt(rowIndex_, columnIndex_).firstCursorPosition();
-    startParagraph();
+    columnIndex_ = column;
+    cursor_ = table_->cellAt(rowIndex_, column).firstCursorPosition();
 }
 
 void RtfDocumentBuilder::leaveTable() {
@@ -200,17 +247,111 @@ void RtfDocumentBuilder::leaveTable() {
     startParagraph();
 }
 
+void RtfDocumentBuilder::layOutRow() {
+    rowCells_.clear();
+    const auto& cells = row_.cells;
+    // Right edges that do not grow from left to right place nothing: cells take columns in turn.
+    for (std::size_t i = 1; i < cells.size(); ++i) {
+        if (cells[i].right <= cells[i - 1].right) {
+            applyRowDefinition();
+            return;
+        }
+    }
+    // Edges only grow, so adding a column never moves the columns of the cells already placed.
+    std::vector<int> ends;
+    ends.reserve(cells.size());
+    for (const RtfCellDefinition& cell : cells)
+        ends.push_back(columnEndingAt(cell.right));
+
+    struct Span {
+        int first;
+        int last;
+        bool mergedAbove;
+        std::size_t cellIndex;
+    };
+    std::vector<Span> spans;
+    const int columns = table_->columns();
+    int next = 0;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        if (spans.empty() || (!cells[i].mergedLeft && next < columns)) {
+            const int first = std::min(next, columns - 1);
+            spans.push_back({first, std::max(ends[i], first), cells[i].mergedAbove, i});
+            rowCells_.push_back({first, false});
+        } else {
+            // Continues the cell to its left (or finds no column of its own): one cell with it.
+            spans.back().last = std::max(spans.back().last, std::min(ends[i], columns - 1));
+            rowCells_.push_back({spans.back().first, true});
+        }
+        next = spans.back().last + 1;
+    }
+    for (const Span& span : spans) {
+        const int width = span.last - span.first + 1;
+        if (span.mergedAbove && rowIndex_ > 0) {
+            const QTextTableCell above = table_->cellAt(rowIndex_ - 1, span.first);
+            if (above.column() == span.first && above.columnSpan() == width) {
+                table_->mergeCells(above.row(), span.first, rowIndex_ - above.row() + 1, width);
+                rowSpans_ = true;
+                for (std::size_t i = span.cellIndex; i < rowCells_.size(); ++i) {
+                    if (rowCells_[i].column == span.first)
+                        rowCells_[i].continuation = true;
+                }
+                continue;
+            }
+        }
+        if (width > 1)
+            table_->mergeCells(rowIndex_, span.first, 1, width);
+    }
+    applyRowDefinition();
+}
+
+int RtfDocumentBuilder::columnEndingAt(int right) {
+    const auto at = std::lower_bound(grid_.begin(), grid_.end(), right);
+    const int k = static_cast<int>(at - grid_.begin());
+    if (at != grid_.end() && *at == right)
+        return k;
+    const int columns = table_->columns();
+    if (at == grid_.end() && k < columns) {
+        // The first column without an edge of its own takes this one.
+        grid_.push_back(right);
+        return k;
+    }
+    if (!roomForColumn())
+        return std::min(k, columns - 1); // the nearest column to its right
+    if (at == grid_.end()) {
+        table_->insertColumns(k, 1);
+        grid_.push_back(right);
+        return k;
+    }
+    // The new edge splits column k: its left part stays column k, its right part is a new column
+    // k + 1, which the cells of earlier rows that ended with column k must span as well.
+    table_->insertColumns(k + 1, 1);
+    grid_.insert(at, right);
+    for (int row = 0; row < rowIndex_; ++row) {
+        const QTextTableCell cell = table_->cellAt(row, k);
+        if (cell.row() == row && cell.column() + cell.columnSpan() - 1 == k)
+            table_->mergeCells(row, cell.column(), cell.rowSpan(), cell.columnSpan() + 1);
+    }
+    return k;
+}
+
+bool RtfDocumentBuilder::roomForColumn() const {
+    // Qt misplaces the cells it adds beside a cell that spans rows, and loses track of its
+    // table's cells from then on: tables with such cells keep their columns.
+    const int columns = table_->columns();
+    return !rowSpans_ && columns < MaxColumns && table_->rows() * (columns + 1) <= MaxCellsPerTable;
+}
+
 void RtfDocumentBuilder::applyRowDefinition() {
-    const auto& boundaries = row_.cellBoundaries;
     const int columns = table_->columns();
     QList<QTextLength> widths;
     widths.reserve(columns);
     int left = 0;
     for (int column = 0; column < columns; ++column) {
-        if (column < static_cast<int>(boundaries.size()) && boundaries[column] > left) {
+        const auto edge = static_cast<std::size_t>(column);
+        if (edge < grid_.size() && grid_[edge] > left) {
             widths.append(
-                QTextLength(QTextLength::FixedLength, (boundaries[column] - left) / TwipsPerPixel));
-            left = boundaries[column];
+                QTextLength(QTextLength::FixedLength, (grid_[edge] - left) / TwipsPerPixel));
+            left = grid_[edge];
         } else {
             widths.append(QTextLength(QTextLength::VariableLength, 0));
         }
@@ -219,6 +360,9 @@ void RtfDocumentBuilder::applyRowDefinition() {
     if (format.columnWidthConstraints() == widths && format.border() == (row_.borders ? 1 : 0))
         return;
     format.setColumnWidthConstraints(widths);
+    // Qt tells formats apart by a hash that sees how many widths a table has but not what they
+    // are; a property that does keeps documents with many tables linear.
+    format.setProperty(ColumnWidthsKey, static_cast<int>(qHashRange(grid_.begin(), grid_.end())));
     format.setBorder(row_.borders ? 1 : 0);
     table_->setFormat(format);
 }

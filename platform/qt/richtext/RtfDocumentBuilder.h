@@ -12,17 +12,29 @@ class QTextTable;
 
 namespace qtbackend {
 
-// The cells of the table row being read: right edges in twips, and whether they have borders.
+// One cell of a table row: its right edge in twips, and whether it continues the cell to its
+// left or the cell above (merged cells).
+struct RtfCellDefinition {
+    int right = 0;
+    bool mergedLeft = false;
+    bool mergedAbove = false;
+};
+
+// The cells of the table row being read, whether they have borders, and what is known so far of
+// the cell whose right edge comes next.
 struct RtfRowDefinition {
-    std::vector<int> cellBoundaries;
+    std::vector<RtfCellDefinition> cells;
     bool borders = false;
+    RtfCellDefinition next;
 };
 
 // Builds the document from what the RTF reader makes of its input: runs of text, paragraph
 // ends, page breaks and table cells. A paragraph end only closes the paragraph; the next one is
 // opened when something goes into it, so that the final \par of a document or of a table cell
-// leaves no empty paragraph behind. Tables are QTextTables, filled row by row; their size is
-// bounded so that building them stays linear in the input.
+// leaves no empty paragraph behind. Tables are QTextTables, filled row by row, on a grid of
+// columns made of every right edge their rows name, so that a cell spans the columns between its
+// edges and merged cells become one; their size is bounded so that building them stays linear
+// in the input.
 class RtfDocumentBuilder {
 public:
     // row is the reader's current row definition, read when a table starts and a row ends.
@@ -44,6 +56,8 @@ public:
     void finish(const QTextBlockFormat& format, const QTextCharFormat& markFormat, bool inTable);
 
 private:
+    // Leaves the table, or goes into it: into its next cell or row once one has ended.
+    void enterTable(bool inTable);
     void openBlock(bool inTable);
     // A new paragraph has begun: nothing in it yet, no break pending at it.
     void startParagraph();
@@ -53,6 +67,20 @@ private:
     void nextCell();
     void leaveTable();
     void applyRowDefinition();
+    // Places the row's cells on the grid, adding the columns its edges need, and merges them.
+    void layOutRow();
+    // The grid column whose right edge is right, added to the table where there is room.
+    int columnEndingAt(int right);
+    bool roomForColumn() const;
+    // Moves to the row's cell with this index among its cell marks.
+    void enterCell(int index);
+
+    // A cell of the current row, in the order of its cell marks: the table column it writes to,
+    // and whether that cell is one it merges into (text is added after what is there).
+    struct RowCell {
+        int column = 0;
+        bool continuation = false;
+    };
 
     QTextDocument& document_;
     QTextCursor cursor_;
@@ -64,8 +92,12 @@ private:
     bool pageBreakHere_ = false;
 
     QTextTable* table_ = nullptr;
+    std::vector<int> grid_; // right edges of the table's first columns, in twips
+    std::vector<RowCell> rowCells_;
+    bool rowSpans_ = false; // a cell of the table spans rows
     int rowIndex_ = 0;
-    int columnIndex_ = 0;
+    int cellIndex_ = 0;   // the current cell mark's place in the row
+    int columnIndex_ = 0; // the table column being written to
     bool cellEnded_ = false;
     bool rowEnded_ = false;
 };

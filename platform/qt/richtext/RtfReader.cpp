@@ -295,6 +295,12 @@ void RtfReader::flag(const RtfControlWord& word) {
     case RtfWord::CellBorder:
         row_.borders = true;
         break;
+    case RtfWord::CellMergedLeft:
+        row_.next.mergedLeft = true;
+        break;
+    case RtfWord::CellMergedAbove:
+        row_.next.mergedAbove = true;
+        break;
     case RtfWord::CharacterSetAnsi:
         documentCodePage_ = 1252;
         break;
@@ -452,8 +458,11 @@ void RtfReader::value(const RtfControlWord& word, std::int32_t parameter) {
         paragraph.inTable = parameter > 0;
         break;
     case RtfWord::CellBoundary:
-        if (row_.cellBoundaries.size() < MaxCells)
-            row_.cellBoundaries.push_back(std::clamp(parameter, 0, MaxTwips));
+        if (row_.cells.size() < MaxCells) {
+            row_.next.right = std::clamp(parameter, 0, MaxTwips);
+            row_.cells.push_back(row_.next);
+        }
+        row_.next = RtfCellDefinition{};
         break;
     case RtfWord::DefaultFont:
         defaultFont_ = parameter;
