@@ -243,13 +243,15 @@ QString checkBlock(const QTextBlockFormat& format, const QString& property) {
     return QStringLiteral("unknown property ") + property;
 }
 
-std::vector<QTextTable*> tablesOf(QTextDocument& document) {
-    std::vector<QTextTable*> tables;
+// The n-th table of the document (0-based), or null.
+QTextTable* tableOf(QTextDocument& document, const QString& n) {
+    int index = n.toInt();
     for (QTextFrame* frame : document.rootFrame()->childFrames()) {
-        if (auto* table = qobject_cast<QTextTable*>(frame))
-            tables.push_back(table);
+        auto* table = qobject_cast<QTextTable*>(frame);
+        if (table != nullptr && index-- == 0)
+            return table;
     }
-    return tables;
+    return nullptr;
 }
 
 QString cellText(const QTextTableCell& cell) {
@@ -335,22 +337,18 @@ TEST_P(RichTextGolden, readsAsExpected) {
                     << "block " << parts[1].toStdString() << ": " << problem.toStdString();
             }
         } else if (parts[0] == "table" && parts.size() == 4) {
-            const auto tables = tablesOf(document);
-            const auto index = std::size_t(parts[1].toInt());
-            ASSERT_LT(index, tables.size()) << "no table " << index;
-            EXPECT_EQ(QStringLiteral("rows=%1").arg(tables[index]->rows()), parts[2]);
-            EXPECT_EQ(QStringLiteral("columns=%1").arg(tables[index]->columns()), parts[3]);
+            QTextTable* table = tableOf(document, parts[1]);
+            ASSERT_NE(table, nullptr) << "no table " << parts[1].toStdString();
+            EXPECT_EQ(QStringLiteral("rows=%1").arg(table->rows()), parts[2]);
+            EXPECT_EQ(QStringLiteral("columns=%1").arg(table->columns()), parts[3]);
         } else if (parts[0] == "widths" && parts.size() >= 3) {
-            const auto tables = tablesOf(document);
-            const auto index = std::size_t(parts[1].toInt());
-            ASSERT_LT(index, tables.size()) << "no table " << index;
-            EXPECT_EQ(columnWidths(*tables[index]).toStdString(),
-                      parts.mid(2).join(' ').toStdString());
+            QTextTable* table = tableOf(document, parts[1]);
+            ASSERT_NE(table, nullptr) << "no table " << parts[1].toStdString();
+            EXPECT_EQ(columnWidths(*table).toStdString(), parts.mid(2).join(' ').toStdString());
         } else if (parts[0] == "cell" && parts.size() == 6) {
-            const auto tables = tablesOf(document);
-            const auto index = std::size_t(parts[1].toInt());
-            ASSERT_LT(index, tables.size()) << "no table " << index;
-            const QString problem = checkCell(*tables[index], parts);
+            QTextTable* table = tableOf(document, parts[1]);
+            ASSERT_NE(table, nullptr) << "no table " << parts[1].toStdString();
+            const QString problem = checkCell(*table, parts);
             EXPECT_TRUE(problem.isEmpty()) << line.toStdString() << ": " << problem.toStdString();
         } else {
             ADD_FAILURE() << "cannot read check: " << line.toStdString();

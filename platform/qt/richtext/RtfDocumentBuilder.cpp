@@ -318,7 +318,7 @@ int RtfDocumentBuilder::columnEndingAt(int right) {
     if (!roomForColumn())
         return std::min(k, columns - 1); // the nearest column to its right
     if (at == grid_.end()) {
-        table_->insertColumns(k, 1);
+        table_->appendColumns(1);
         grid_.push_back(right);
         return k;
     }
