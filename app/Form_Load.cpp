@@ -1,7 +1,6 @@
-#include "app/Form1.h"
-
 #include <cstdint>
 
+#include "app/Form1.h"
 #include "platform/OnError.h"
 #include "platform/Runtime.h"
 #include "platform/Strings.h"

@@ -1,5 +1,4 @@
 #include "app/Form1.h"
-
 #include "platform/OnError.h"
 #include "platform/Runtime.h"
 #include "platform/Win32.h"

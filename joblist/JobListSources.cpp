@@ -1,8 +1,7 @@
-#include "app/Form1.h"
-
 #include <cstdint>
 #include <string>
 
+#include "app/Form1.h"
 #include "joblist/Module1.h"
 #include "platform/Files.h"
 #include "platform/OnError.h"

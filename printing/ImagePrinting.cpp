@@ -1,8 +1,7 @@
-#include "app/Form1.h"
-
 #include <cstdint>
 #include <string>
 
+#include "app/Form1.h"
 #include "platform/OnError.h"
 #include "platform/Paths.h"
 #include "platform/Printer.h"

@@ -1,5 +1,4 @@
 #include "app/Form1.h"
-
 #include "platform/Paths.h"
 #include "platform/Runtime.h"
 #include "printing/modPrinting.h"

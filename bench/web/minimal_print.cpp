@@ -1,12 +1,13 @@
 // The smallest Qt WebEngine program that prints a page: loads the file named on the command line
 // and writes printToPdf's result to the second argument. The benchmark's reference point.
 
+#include <cstdio>
+
 #include <QApplication>
 #include <QFile>
 #include <QUrl>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
-#include <cstdio>
 
 int main(int argc, char** argv) {
     if (argc != 3) {

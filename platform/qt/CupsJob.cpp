@@ -1,7 +1,8 @@
 #include "platform/qt/CupsJob.h"
 
-#include <cups/cups.h>
 #include <sys/socket.h>
+
+#include <cups/cups.h>
 
 #include "platform/Failure.h"
 

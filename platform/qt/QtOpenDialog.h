@@ -1,9 +1,10 @@
 #pragma once
 
+#include <string>
+
 #include <QFileDialog>
 #include <QString>
 #include <QStringList>
-#include <string>
 
 #include "platform/Backend.h"
 

@@ -1,8 +1,7 @@
-#include "platform/qt/QtBackend.h"
-
 #include <QPrintDialog>
 #include <QPrinter>
 
+#include "platform/qt/QtBackend.h"
 #include "platform/qt/QtWindow.h"
 
 namespace qtbackend {

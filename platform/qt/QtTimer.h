@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QTimer>
 #include <functional>
+
+#include <QTimer>
 
 #include "platform/Backend.h"
 

@@ -1,8 +1,9 @@
 #pragma once
 
+#include <functional>
+
 #include <QPointer>
 #include <QWidget>
-#include <functional>
 
 #include "platform/Backend.h"
 

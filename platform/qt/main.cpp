@@ -1,11 +1,12 @@
 // Quillet's process entry point: reads the command line, starts Qt and runs the program.
 
-#include <QApplication>
-#include <QByteArray>
 #include <climits>
 #include <cstdlib>
 #include <string>
 #include <unistd.h>
+
+#include <QApplication>
+#include <QByteArray>
 
 #include "platform/Runtime.h"
 #include "platform/Strings.h"

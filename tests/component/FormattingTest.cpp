@@ -1,6 +1,5 @@
 // Page formatting with the real engine: Qt's text layout against in-memory pages of paper.
 
-#include <gtest/gtest.h>
 #include <memory>
 #include <vector>
 
@@ -11,6 +10,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextTable>
+#include <gtest/gtest.h>
 
 #include "platform/Failure.h"
 #include "platform/qt/richtext/QtRichTextEngine.h"

@@ -1,6 +1,8 @@
 // The real Open dialog: its filter choices, the names it accepts and the selection string it
 // packs them into.
 
+#include <string>
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -9,7 +11,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <string>
 
 #include "platform/Failure.h"
 #include "platform/qt/QtBackend.h"

@@ -1,6 +1,10 @@
 // The picture loader on Qt's image plugins: every format the program offers, told apart by
 // content; the natural size at 96 pixels per inch; and the files that are no picture at all.
 
+#include <cstdio>
+#include <string>
+#include <sys/stat.h>
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -9,10 +13,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtEndian>
-#include <cstdio>
 #include <gtest/gtest.h>
-#include <string>
-#include <sys/stat.h>
 
 #include "platform/Failure.h"
 #include "platform/Strings.h"

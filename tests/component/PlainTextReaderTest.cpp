@@ -1,6 +1,5 @@
 // Plain text files: encodings, line ends, page breaks and the plain text's length.
 
-#include <gtest/gtest.h>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -8,6 +7,7 @@
 #include <QFontInfo>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <gtest/gtest.h>
 
 #include "platform/qt/richtext/PlainTextDecoder.h"
 #include "platform/qt/richtext/RichTextReader.h"
@@ -86,8 +86,9 @@ TEST_P(PlainTextLines, oneParagraphPerLine) {
     std::vector<int> pageBreaks;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         blocks.push_back(block.text().toStdU16String());
-        if (block.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
+        if (block.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) {
             pageBreaks.push_back(block.blockNumber());
+        }
     }
     EXPECT_EQ(blocks, row.blocks);
     EXPECT_EQ(pageBreaks, row.pageBreaks);

@@ -1,6 +1,13 @@
 // The real default printer against a private print server whose default destination captures
 // each job as the PDF it received: page geometry, what lands on paper and where, and failures.
 
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -8,14 +15,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <algorithm>
-#include <cstdlib>
 #include <cups/cups.h>
-#include <functional>
 #include <gtest/gtest.h>
-#include <memory>
-#include <optional>
-#include <string>
 
 #include "platform/Failure.h"
 #include "platform/Strings.h"

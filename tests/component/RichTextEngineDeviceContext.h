@@ -1,11 +1,12 @@
 #pragma once
 
+#include <cmath>
+
 #include <QImage>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QRect>
 #include <QStringList>
-#include <cmath>
 
 #include "platform/Win32.h"
 #include "platform/qt/QtDeviceContext.h"

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
@@ -14,6 +13,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <gtest/gtest.h>
 
 #include "platform/Failure.h"
 #include "platform/Strings.h"

@@ -18,7 +18,6 @@
 // first-tab=<px from the start of the first line>.
 
 #include <cmath>
-#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -30,6 +29,7 @@
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextTable>
+#include <gtest/gtest.h>
 
 #include "platform/qt/richtext/RichTextReader.h"
 
@@ -42,15 +42,17 @@ QString dataDirectory() {
 std::vector<std::string> sampleNames() {
     std::vector<std::string> names;
     const QStringList files = QDir(dataDirectory()).entryList({"*.rtf"}, QDir::Files, QDir::Name);
-    for (const QString& file : files)
+    for (const QString& file : files) {
         names.push_back(QFileInfo(file).completeBaseName().toStdString());
+    }
     return names;
 }
 
 QByteArray readFile(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
         return {};
+    }
     return file.readAll();
 }
 
@@ -144,12 +146,15 @@ QString underlineName(QTextCharFormat::UnderlineStyle style) {
 }
 
 QString alignmentName(Qt::Alignment alignment) {
-    if (alignment & Qt::AlignJustify)
+    if (alignment & Qt::AlignJustify) {
         return "justify";
-    if (alignment & Qt::AlignHCenter)
+    }
+    if (alignment & Qt::AlignHCenter) {
         return "center";
-    if (alignment & Qt::AlignRight)
+    }
+    if (alignment & Qt::AlignRight) {
         return "right";
+    }
     return "left";
 }
 
@@ -167,29 +172,38 @@ QString checkChar(const QTextCharFormat& format, const QString& property) {
     const auto flag = [&](bool actual, bool wanted) {
         return actual == wanted ? QString() : fail(actual ? "set" : "unset");
     };
-    if (name == "bold" || name == "!bold")
+    if (name == "bold" || name == "!bold") {
         return flag(format.fontWeight() >= QFont::Bold, name == "bold");
-    if (name == "italic" || name == "!italic")
+    }
+    if (name == "italic" || name == "!italic") {
         return flag(format.fontItalic(), name == "italic");
-    if (name == "strike" || name == "!strike")
+    }
+    if (name == "strike" || name == "!strike") {
         return flag(format.fontStrikeOut(), name == "strike");
-    if (name == "super")
+    }
+    if (name == "super") {
         return flag(format.verticalAlignment() == QTextCharFormat::AlignSuperScript, true);
-    if (name == "sub")
+    }
+    if (name == "sub") {
         return flag(format.verticalAlignment() == QTextCharFormat::AlignSubScript, true);
-    if (name == "baseline")
+    }
+    if (name == "baseline") {
         return flag(format.verticalAlignment() == QTextCharFormat::AlignNormal, true);
-    if (name == "caps")
+    }
+    if (name == "caps") {
         return flag(format.fontCapitalization() == QFont::AllUppercase, true);
-    if (name == "smallcaps")
+    }
+    if (name == "smallcaps") {
         return flag(format.fontCapitalization() == QFont::SmallCaps, true);
+    }
     if (name == "underline") {
         const QString actual = underlineName(format.underlineStyle());
         return actual == value ? QString() : fail(actual);
     }
-    if (name == "size")
+    if (name == "size") {
         return near(format.fontPointSize(), value) ? QString()
                                                    : fail(QString::number(format.fontPointSize()));
+    }
     if (name == "family") {
         const QString actual = format.fontFamilies().toStringList().value(0);
         return actual == value ? QString() : fail(actual);
@@ -199,8 +213,9 @@ QString checkChar(const QTextCharFormat& format, const QString& property) {
         const QString actual = brush.style() == Qt::NoBrush ? "none" : brush.color().name();
         return actual == value ? QString() : fail(actual);
     }
-    if (name == "!color")
+    if (name == "!color") {
         return flag(format.foreground().style() != Qt::NoBrush, false);
+    }
     return QStringLiteral("unknown property ") + property;
 }
 
@@ -215,20 +230,27 @@ QString checkBlock(const QTextBlockFormat& format, const QString& property) {
         const QString actual = alignmentName(format.alignment());
         return actual == value ? QString() : property + ", found " + actual;
     }
-    if (name == "left")
+    if (name == "left") {
         return compare(format.leftMargin());
-    if (name == "right")
+    }
+    if (name == "right") {
         return compare(format.rightMargin());
-    if (name == "indent")
+    }
+    if (name == "indent") {
         return compare(format.textIndent());
-    if (name == "top")
+    }
+    if (name == "top") {
         return compare(format.topMargin());
-    if (name == "bottom")
+    }
+    if (name == "bottom") {
         return compare(format.bottomMargin());
-    if (name == "tabs")
+    }
+    if (name == "tabs") {
         return compare(format.tabPositions().size());
-    if (name == "first-tab")
+    }
+    if (name == "first-tab") {
         return compare(format.tabPositions().value(0).position);
+    }
     if (name == "page-break" || name == "!page-break") {
         const bool actual = format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore;
         return actual == (name == "page-break") ? QString() : property + " does not hold";
@@ -248,23 +270,26 @@ QTextTable* tableOf(QTextDocument& document, const QString& n) {
     int index = n.toInt();
     for (QTextFrame* frame : document.rootFrame()->childFrames()) {
         auto* table = qobject_cast<QTextTable*>(frame);
-        if (table != nullptr && index-- == 0)
+        if (table != nullptr && index-- == 0) {
             return table;
+        }
     }
     return nullptr;
 }
 
 QString cellText(const QTextTableCell& cell) {
     QStringList paragraphs;
-    for (auto it = cell.begin(); !it.atEnd(); ++it)
+    for (auto it = cell.begin(); !it.atEnd(); ++it) {
         paragraphs << escape(it.currentBlock().text());
+    }
     return paragraphs.join('|');
 }
 
 QString checkCell(QTextTable& table, const QStringList& parts) {
     const QTextTableCell cell = table.cellAt(parts[2].toInt(), parts[3].toInt());
-    if (!cell.isValid())
+    if (!cell.isValid()) {
         return QStringLiteral("no such cell");
+    }
     const QString actual = QStringLiteral("starts at %1 %2, spans %3x%4, \"%5\"")
                                .arg(cell.row())
                                .arg(cell.column())
@@ -300,8 +325,9 @@ TEST_P(RichTextGolden, readsAsExpected) {
     EXPECT_EQ(document.toPlainText().size(), document.characterCount() - 1);
 
     QStringList actualBlocks;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         actualBlocks << escape(block.text());
+    }
 
     QStringList expectedBlocks;
     int checks = 0;
@@ -311,8 +337,9 @@ TEST_P(RichTextGolden, readsAsExpected) {
             continue;
         }
         const QStringList parts = words(line);
-        if (parts.isEmpty() || parts[0].startsWith('#'))
+        if (parts.isEmpty() || parts[0].startsWith('#')) {
             continue;
+        }
         ++checks;
         if (parts[0] == "char" && parts.size() >= 3) {
             const QTextCursor found =
@@ -362,8 +389,9 @@ INSTANTIATE_TEST_SUITE_P(Samples, RichTextGolden, ::testing::ValuesIn(sampleName
                          [](const auto& info) {
                              std::string name = info.param;
                              for (char& c : name) {
-                                 if (!std::isalnum(static_cast<unsigned char>(c)))
+                                 if (!std::isalnum(static_cast<unsigned char>(c))) {
                                      c = '_';
+                                 }
                              }
                              return name;
                          });

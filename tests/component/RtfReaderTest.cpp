@@ -1,7 +1,6 @@
 // RTF pieces that golden files cannot hold well: the lexer's tokens, malformed and hostile
 // input, and generated documents of every size.
 
-#include <gtest/gtest.h>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -9,6 +8,7 @@
 #include <QTextBlock>
 #include <QTextBlockFormat>
 #include <QTextDocument>
+#include <gtest/gtest.h>
 
 #include "platform/qt/richtext/RichTextReader.h"
 #include "platform/qt/richtext/RtfLexer.h"
@@ -170,8 +170,9 @@ TEST(RtfParagraphs, marginsFitTheDeviceTheyAreLaidOutOn) {
 
 TEST(RtfTables, cellsBeyondColumnLimitStayInTheLastCell) {
     std::string rtf = "{\\rtf1\\trowd\\pard\\intbl ";
-    for (int i = 0; i < 70; ++i)
+    for (int i = 0; i < 70; ++i) {
         rtf += std::to_string(i) + "\\cell ";
+    }
     rtf += "\\row}";
     const QString text = read(rtf);
     EXPECT_TRUE(text.contains(QStringLiteral("\n62\n63\n64\n65")));
@@ -180,9 +181,10 @@ TEST(RtfTables, cellsBeyondColumnLimitStayInTheLastCell) {
 
 TEST(RtfTables, longTablesGoOnInNewTablesWithEveryRowKept) {
     std::string rtf = "{\\rtf1";
-    for (int i = 0; i < 1500; ++i)
+    for (int i = 0; i < 1500; ++i) {
         rtf += "\\trowd\\cellx1000\\cellx2000\\pard\\intbl r" + std::to_string(i) +
                "\\cell x\\cell\\row";
+    }
     rtf += "\\pard after\\par}";
     QTextDocument document;
     qtbackend::readRichTextContent(QByteArray::fromStdString(rtf), document);

@@ -1,6 +1,14 @@
 // The real web engine, headless: the file checks of Navigate, DocumentComplete through the event
 // loop, the command ids ExecWB knows, and the module's PDF output.
 
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDir>
@@ -13,14 +21,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
-#include <cstdio>
-#include <functional>
 #include <gtest/gtest.h>
-#include <memory>
-#include <string>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <vector>
 
 #include "platform/Failure.h"
 #include "platform/Strings.h"

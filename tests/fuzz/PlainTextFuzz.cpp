@@ -20,11 +20,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArrayView bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    if (qtbackend::decodePlainText(bytes).size() > qsizetype(size))
+    if (qtbackend::decodePlainText(bytes).size() > qsizetype(size)) {
         std::abort();
+    }
     QTextDocument document;
     qtbackend::readPlainText(bytes, document);
-    if (document.toPlainText().size() != document.characterCount() - 1)
+    if (document.toPlainText().size() != document.characterCount() - 1) {
         std::abort();
+    }
     return 0;
 }

@@ -16,8 +16,9 @@ namespace {
 void read(const QByteArray& content) {
     QTextDocument document;
     qtbackend::readRichTextContent(content, document);
-    if (document.toPlainText().size() != document.characterCount() - 1)
+    if (document.toPlainText().size() != document.characterCount() - 1) {
         std::abort();
+    }
 }
 
 } // namespace

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <gtest/gtest.h>
 #include <memory>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "app/Form1.h"
 #include "platform/Runtime.h"

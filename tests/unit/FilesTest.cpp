@@ -1,12 +1,14 @@
 // Text files read line by line, and file lengths, on a real temporary directory.
 
-#include <gtest/gtest.h>
+#include "platform/Files.h"
+
 #include <string>
 #include <sys/stat.h>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "platform/Failure.h"
-#include "platform/Files.h"
 #include "tests/support/Failures.h"
 #include "tests/unit/JobListTempDirectory.h"
 

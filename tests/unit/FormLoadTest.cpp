@@ -1,7 +1,8 @@
 // Start-up: the length test, the extension and the dispatch of Form_Load.
 
-#include <gtest/gtest.h>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "tests/support/ProgramFixture.h"
 

@@ -1,11 +1,12 @@
 // Image page printing: the eight steps for one picture, the placement on the page, and the batch
 // loops with their failures, against the recording printer.
 
-#include <gtest/gtest.h>
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "platform/ScaleMode.h"
 #include "tests/support/ProgramFixture.h"

@@ -1,8 +1,9 @@
 // The controls the job lists are built with: the file list box, the list box, the Open dialog.
 
-#include <gtest/gtest.h>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "app/Form1.h"
 #include "platform/Failure.h"

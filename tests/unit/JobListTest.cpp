@@ -1,9 +1,10 @@
 // The three job list sources, each run by Form_Load against a real program directory.
 
-#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "app/Form1.h"
 #include "platform/Runtime.h"

@@ -1,10 +1,12 @@
 // Unpacking the Open dialog's multi-select result.
 
-#include <gtest/gtest.h>
+#include "joblist/Module1.h"
+
 #include <string>
 #include <vector>
 
-#include "joblist/Module1.h"
+#include <gtest/gtest.h>
+
 #include "platform/Failure.h"
 #include "tests/support/Failures.h"
 

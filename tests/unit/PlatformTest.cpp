@@ -1,8 +1,9 @@
 // The runtime under the program: strings, checked conversions, unloading, the window's lifetime.
 
-#include <gtest/gtest.h>
 #include <limits>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "platform/Failure.h"
 #include "platform/Strings.h"

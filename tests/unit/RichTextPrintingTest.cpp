@@ -4,10 +4,11 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <gtest/gtest.h>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "platform/Runtime.h"
 #include "platform/Win32.h"

@@ -1,8 +1,9 @@
 // The timer of the web page road: Enabled and Interval as the form's handlers see them.
 
 #include <functional>
-#include <gtest/gtest.h>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "platform/Failure.h"
 #include "tests/support/ProgramFixture.h"

@@ -1,10 +1,11 @@
 // The web page road: the navigation, the print command on every finished document, and the
 // timed close.
 
-#include <gtest/gtest.h>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "platform/Paths.h"
 #include "tests/support/ProgramFixture.h"

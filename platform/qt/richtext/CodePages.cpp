@@ -56,8 +56,9 @@ constexpr GlyphMapping WingdingsGlyphs[] = {
 
 template <std::size_t N> char16_t lookUp(const GlyphMapping (&table)[N], unsigned char byte) {
     for (const GlyphMapping& mapping : table) {
-        if (mapping.byte == byte)
+        if (mapping.byte == byte) {
             return mapping.character;
+        }
     }
     return byte;
 }
@@ -87,10 +88,12 @@ QByteArray converterName(int codePage) {
     default:
         break;
     }
-    if (codePage >= 28591 && codePage <= 28605)
+    if (codePage >= 28591 && codePage <= 28605) {
         return "ISO-8859-" + QByteArray::number(codePage - 28590);
-    if (codePage >= 437 && codePage <= 869)
+    }
+    if (codePage >= 437 && codePage <= 869) {
         return "IBM" + QByteArray::number(codePage);
+    }
     return "windows-" + QByteArray::number(codePage);
 }
 
@@ -100,11 +103,13 @@ CodePageDecoder::CodePageDecoder() = default;
 CodePageDecoder::~CodePageDecoder() = default;
 
 QString CodePageDecoder::decode(std::string_view bytes, int codePage) {
-    if (codePage == Windows1252)
+    if (codePage == Windows1252) {
         return decodeWindows1252(bytes);
+    }
     QStringDecoder* decoder = converter(codePage);
-    if (decoder == nullptr)
+    if (decoder == nullptr) {
         return decodeWindows1252(bytes);
+    }
     decoder->resetState();
     QString text = decoder->decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
     // ICU marks bytes some code pages do not map with SUB instead of the replacement character.
@@ -117,8 +122,9 @@ QStringDecoder* CodePageDecoder::converter(int codePage) {
     if (found == converters_.end()) {
         auto decoder = std::make_unique<QStringDecoder>(converterName(codePage).constData(),
                                                         QStringConverter::Flag::Stateless);
-        if (!decoder->isValid())
+        if (!decoder->isValid()) {
             decoder.reset();
+        }
         found = converters_.emplace(codePage, std::move(decoder)).first;
     }
     return found->second.get();
@@ -137,14 +143,16 @@ QString decodeWindows1252(std::string_view bytes) {
 QString decodeSymbolFont(std::string_view bytes, SymbolFont font) {
     QString text;
     text.reserve(qsizetype(bytes.size()));
-    for (const char c : bytes)
+    for (const char c : bytes) {
         text.append(QChar(mapSymbolByte(static_cast<unsigned char>(c), font)));
+    }
     return text;
 }
 
 char16_t mapSymbolFontCharacter(char16_t character, SymbolFont font) {
-    if (font == SymbolFont::None || character < 0xF020 || character > 0xF0FF)
+    if (font == SymbolFont::None || character < 0xF020 || character > 0xF0FF) {
         return character;
+    }
     return mapSymbolByte(static_cast<unsigned char>(character - 0xF000), font);
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 
-#include <QSize>
-#include <QTextBlock>
 #include <deque>
 #include <vector>
+
+#include <QSize>
+#include <QTextBlock>
 
 class QPaintDevice;
 class QPainter;

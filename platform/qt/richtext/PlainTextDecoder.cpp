@@ -39,26 +39,31 @@ bool isValidUtf8(QByteArrayView bytes) {
             length = 2;
         } else if (lead >= 0xE0 && lead <= 0xEF) {
             length = 3;
-            if (lead == 0xE0)
+            if (lead == 0xE0) {
                 low = 0xA0;
-            else if (lead == 0xED)
+            } else if (lead == 0xED) {
                 high = 0x9F;
+            }
         } else if (lead >= 0xF0 && lead <= 0xF4) {
             length = 4;
-            if (lead == 0xF0)
+            if (lead == 0xF0) {
                 low = 0x90;
-            else if (lead == 0xF4)
+            } else if (lead == 0xF4) {
                 high = 0x8F;
+            }
         } else {
             return false;
         }
-        if (i + length > size)
+        if (i + length > size) {
             return false;
-        if (data[i + 1] < low || data[i + 1] > high)
+        }
+        if (data[i + 1] < low || data[i + 1] > high) {
             return false;
+        }
         for (qsizetype k = 2; k < length; ++k) {
-            if (!isContinuation(data[i + k]))
+            if (!isContinuation(data[i + k])) {
                 return false;
+            }
         }
         i += length;
     }
@@ -76,8 +81,9 @@ QString decodeUtf16(QByteArrayView bytes, bool bigEndian) {
         text.append(
             QChar(bigEndian ? char16_t((first << 8) | second) : char16_t((second << 8) | first)));
     }
-    if (bytes.size() % 2 != 0)
+    if (bytes.size() % 2 != 0) {
         text.append(QChar::ReplacementCharacter); // a last byte without its pair
+    }
     return text;
 }
 
@@ -101,13 +107,15 @@ std::vector<Line> splitLines(QStringView text) {
         if (c == u'\r' || c == u'\n' || c == 0x2029) {
             const qsizetype end = i;
             i += c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n' ? 2 : 1;
-            if (!(afterFormFeed && end == lineStart))
+            if (!(afterFormFeed && end == lineStart)) {
                 lines.push_back({lineStart, end - lineStart, std::exchange(pageBreak, false)});
+            }
             lineStart = i;
             afterFormFeed = false;
         } else if (c == u'\f') {
-            if (i > lineStart)
+            if (i > lineStart) {
                 lines.push_back({lineStart, i - lineStart, std::exchange(pageBreak, false)});
+            }
             pageBreak = true;
             afterFormFeed = true;
             lineStart = ++i;
@@ -115,8 +123,9 @@ std::vector<Line> splitLines(QStringView text) {
             ++i;
         }
     }
-    if (lineStart < text.size())
+    if (lineStart < text.size()) {
         lines.push_back({lineStart, text.size() - lineStart, pageBreak});
+    }
     return lines;
 }
 
@@ -134,22 +143,24 @@ void appendExpandingTabs(QString& out, QStringView line) {
         }
         out.append(c);
         // Marks combine with the character before them; a pair of surrogates is one character.
-        if (!c.isLowSurrogate() && !QChar::isMark(c.unicode()))
+        if (!c.isLowSurrogate() && !QChar::isMark(c.unicode())) {
             ++column;
+        }
     }
 }
 
 } // namespace
 
 QString decodePlainText(QByteArrayView bytes) {
-    if (bytes.startsWith("\xEF\xBB\xBF"))
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
         bytes = bytes.sliced(3);
-    else if (bytes.startsWith("\xFF\xFE"))
+    } else if (bytes.startsWith("\xFF\xFE")) {
         return decodeUtf16(bytes.sliced(2), false);
-    else if (bytes.startsWith("\xFE\xFF"))
+    } else if (bytes.startsWith("\xFE\xFF")) {
         return decodeUtf16(bytes.sliced(2), true);
-    else if (!isValidUtf8(bytes))
+    } else if (!isValidUtf8(bytes)) {
         return decodeWindows1252(std::string_view(bytes.data(), std::size_t(bytes.size())));
+    }
     // With a byte-order mark the file says it is UTF-8; bytes that are not become U+FFFD.
     return QString::fromUtf8(bytes);
 }

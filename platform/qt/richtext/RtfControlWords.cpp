@@ -229,8 +229,9 @@ constexpr RtfControlWord Table[] = {
 const RtfControlWord* findRtfControlWord(std::string_view name) {
     static const auto index = [] {
         std::unordered_map<std::string_view, const RtfControlWord*> map;
-        for (const RtfControlWord& entry : Table)
+        for (const RtfControlWord& entry : Table) {
             map.emplace(entry.name, &entry);
+        }
         return map;
     }();
     const auto found = index.find(name);

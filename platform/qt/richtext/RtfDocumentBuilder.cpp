@@ -28,13 +28,15 @@ constexpr double TwipsPerPixel = 15.0; // lengths go in as 1/96 inch, as in Qt's
 // The first paragraph of a table cell keeps its mark's format where Qt keeps the cell's own (the
 // rows and columns it spans among them): a paragraph mark's format must not replace those.
 QTextCharFormat withCellProperties(QTextCharFormat mark, const QTextCharFormat& current) {
-    if (!current.isTableCellFormat())
+    if (!current.isTableCellFormat()) {
         return mark;
+    }
     mark.setObjectType(QTextFormat::TableCellObject);
     const auto properties = current.properties();
     for (auto it = properties.begin(); it != properties.end(); ++it) {
-        if (it.key() >= QTextFormat::TableCellRowSpan && it.key() < QTextFormat::ImageName)
+        if (it.key() >= QTextFormat::TableCellRowSpan && it.key() < QTextFormat::ImageName) {
             mark.setProperty(it.key(), it.value());
+        }
     }
     return mark;
 }
@@ -55,8 +57,9 @@ void RtfDocumentBuilder::setDefaultTabStop(double distance) {
 
 void RtfDocumentBuilder::insertText(const QString& text, const QTextCharFormat& format,
                                     bool inTable) {
-    if (text.isEmpty())
+    if (text.isEmpty()) {
         return;
+    }
     openBlock(inTable);
     cursor_.insertText(text, format);
     hasContent_ = true;
@@ -72,8 +75,9 @@ void RtfDocumentBuilder::endParagraph(const QTextBlockFormat& format,
 void RtfDocumentBuilder::closeParagraph(const QTextBlockFormat& format,
                                         const QTextCharFormat& markFormat, bool inTable) {
     // After a cell or row mark nothing is open: the next paragraph has not begun.
-    if (hasContent_ && !paragraphEnded_ && !cellEnded_ && !rowEnded_)
+    if (hasContent_ && !paragraphEnded_ && !cellEnded_ && !rowEnded_) {
         endParagraph(format, markFormat, inTable);
+    }
 }
 
 void RtfDocumentBuilder::breakPage(const QTextBlockFormat& format,
@@ -92,8 +96,9 @@ void RtfDocumentBuilder::breakPage(const QTextBlockFormat& format,
 
 void RtfDocumentBuilder::endCell(const QTextBlockFormat& format,
                                  const QTextCharFormat& markFormat) {
-    if (table_ == nullptr || cellEnded_ || rowEnded_)
+    if (table_ == nullptr || cellEnded_ || rowEnded_) {
         enterTable(true);
+    }
     // A cell whose last paragraph \par ended, or one merged into a cell with text, gets no empty
     // paragraph of its own.
     if (!paragraphEnded_) {
@@ -104,8 +109,9 @@ void RtfDocumentBuilder::endCell(const QTextBlockFormat& format,
 }
 
 void RtfDocumentBuilder::endRow() {
-    if (table_ == nullptr || rowEnded_)
+    if (table_ == nullptr || rowEnded_) {
         return;
+    }
     applyRowDefinition();
     rowEnded_ = true;
     cellEnded_ = false;
@@ -117,15 +123,17 @@ void RtfDocumentBuilder::finish(const QTextBlockFormat& format, const QTextCharF
 }
 
 void RtfDocumentBuilder::enterTable(bool inTable) {
-    if (table_ != nullptr && !inTable)
+    if (table_ != nullptr && !inTable) {
         leaveTable();
+    }
     if (inTable) {
-        if (table_ == nullptr)
+        if (table_ == nullptr) {
             startTable();
-        else if (rowEnded_)
+        } else if (rowEnded_) {
             nextRow();
-        else if (cellEnded_)
+        } else if (cellEnded_) {
             nextCell();
+        }
     }
 }
 
@@ -149,8 +157,9 @@ void RtfDocumentBuilder::openBlock(bool inTable) {
 
 void RtfDocumentBuilder::applyBlockFormat(QTextBlockFormat format,
                                           const QTextCharFormat& markFormat) {
-    if (pageBreakHere_)
+    if (pageBreakHere_) {
         format.setPageBreakPolicy(format.pageBreakPolicy() | QTextFormat::PageBreak_AlwaysBefore);
+    }
     cursor_.setBlockFormat(format);
     cursor_.setBlockCharFormat(withCellProperties(markFormat, cursor_.blockCharFormat()));
 }
@@ -169,8 +178,9 @@ void RtfDocumentBuilder::startTable() {
     format.setBorder(row_.borders ? 1 : 0);
     format.setBorderBrush(Qt::black);
     format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
-    if (pageBreakNext_ && !(firstBlock_ && !hasContent_))
+    if (pageBreakNext_ && !(firstBlock_ && !hasContent_)) {
         format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    }
     pageBreakNext_ = false;
     table_ = cursor_.insertTable(1, 1, format);
     grid_.clear();
@@ -260,8 +270,9 @@ void RtfDocumentBuilder::layOutRow() {
     // Edges only grow, so adding a column never moves the columns of the cells already placed.
     std::vector<int> ends;
     ends.reserve(cells.size());
-    for (const RtfCellDefinition& cell : cells)
+    for (const RtfCellDefinition& cell : cells) {
         ends.push_back(columnEndingAt(cell.right));
+    }
 
     struct Span {
         int first;
@@ -292,14 +303,16 @@ void RtfDocumentBuilder::layOutRow() {
                 table_->mergeCells(above.row(), span.first, rowIndex_ - above.row() + 1, width);
                 rowSpans_ = true;
                 for (std::size_t i = span.cellIndex; i < rowCells_.size(); ++i) {
-                    if (rowCells_[i].column == span.first)
+                    if (rowCells_[i].column == span.first) {
                         rowCells_[i].continuation = true;
+                    }
                 }
                 continue;
             }
         }
-        if (width > 1)
+        if (width > 1) {
             table_->mergeCells(rowIndex_, span.first, 1, width);
+        }
     }
     applyRowDefinition();
 }
@@ -307,16 +320,18 @@ void RtfDocumentBuilder::layOutRow() {
 int RtfDocumentBuilder::columnEndingAt(int right) {
     const auto at = std::lower_bound(grid_.begin(), grid_.end(), right);
     const int k = static_cast<int>(at - grid_.begin());
-    if (at != grid_.end() && *at == right)
+    if (at != grid_.end() && *at == right) {
         return k;
+    }
     const int columns = table_->columns();
     if (at == grid_.end() && k < columns) {
         // The first column without an edge of its own takes this one.
         grid_.push_back(right);
         return k;
     }
-    if (!roomForColumn())
+    if (!roomForColumn()) {
         return std::min(k, columns - 1); // the nearest column to its right
+    }
     if (at == grid_.end()) {
         table_->appendColumns(1);
         grid_.push_back(right);
@@ -328,8 +343,9 @@ int RtfDocumentBuilder::columnEndingAt(int right) {
     grid_.insert(at, right);
     for (int row = 0; row < rowIndex_; ++row) {
         const QTextTableCell cell = table_->cellAt(row, k);
-        if (cell.row() == row && cell.column() + cell.columnSpan() - 1 == k)
+        if (cell.row() == row && cell.column() + cell.columnSpan() - 1 == k) {
             table_->mergeCells(row, cell.column(), cell.rowSpan(), cell.columnSpan() + 1);
+        }
     }
     return k;
 }
@@ -357,8 +373,9 @@ void RtfDocumentBuilder::applyRowDefinition() {
         }
     }
     QTextTableFormat format = table_->format();
-    if (format.columnWidthConstraints() == widths && format.border() == (row_.borders ? 1 : 0))
+    if (format.columnWidthConstraints() == widths && format.border() == (row_.borders ? 1 : 0)) {
         return;
+    }
     format.setColumnWidthConstraints(widths);
     // Qt tells formats apart by a hash that sees how many widths a table has but not what they
     // are; a property that does keeps documents with many tables linear.

@@ -19,12 +19,15 @@ bool isDigit(char c) {
 }
 
 int hexValue(char c) {
-    if (isDigit(c))
+    if (isDigit(c)) {
         return c - '0';
-    if (c >= 'a' && c <= 'f')
+    }
+    if (c >= 'a' && c <= 'f') {
         return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
+    }
+    if (c >= 'A' && c <= 'F') {
         return c - 'A' + 10;
+    }
     return -1;
 }
 
@@ -51,16 +54,18 @@ RtfToken RtfLexer::next() {
             ++position_;
             return token(RtfToken::Kind::GroupEnd);
         }
-        if (c == '\\')
+        if (c == '\\') {
             return controlWord();
+        }
         if (!isTextByte(c)) {
             // Line ends are only there for the writer's convenience; NUL bytes are noise.
             ++position_;
             continue;
         }
         const std::size_t start = position_;
-        while (position_ < input_.size() && isTextByte(input_[position_]))
+        while (position_ < input_.size() && isTextByte(input_[position_])) {
             ++position_;
+        }
         RtfToken text = token(RtfToken::Kind::Text);
         text.text = input_.substr(start, position_ - start);
         return text;
@@ -70,8 +75,9 @@ RtfToken RtfLexer::next() {
 
 RtfToken RtfLexer::controlWord() {
     ++position_; // the backslash
-    if (position_ >= input_.size())
+    if (position_ >= input_.size()) {
         return {};
+    }
     const char first = input_[position_];
     if (!isLetter(first)) {
         ++position_;
@@ -94,8 +100,9 @@ RtfToken RtfLexer::controlWord() {
     }
 
     const std::size_t start = position_;
-    while (position_ < input_.size() && isLetter(input_[position_]))
+    while (position_ < input_.size() && isLetter(input_[position_])) {
         ++position_;
+    }
     RtfToken word = token(RtfToken::Kind::ControlWord);
     word.name = input_.substr(start, std::min(position_ - start, MaxWordLength));
 
@@ -113,18 +120,21 @@ RtfToken RtfLexer::controlWord() {
             value = std::min(limit, value * 10 + (input_[position_] - '0'));
             ++position_;
         }
-        if (negative)
+        if (negative) {
             value = -value;
+        }
         value = std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
                                          std::numeric_limits<std::int32_t>::max());
         word.hasParameter = true;
         word.parameter = static_cast<std::int32_t>(value);
     }
-    if (position_ < input_.size() && input_[position_] == ' ')
+    if (position_ < input_.size() && input_[position_] == ' ') {
         ++position_; // the delimiting space belongs to the word
+    }
 
-    if (word.name == "bin" && word.hasParameter)
+    if (word.name == "bin" && word.hasParameter) {
         return binary(word.parameter);
+    }
     return word;
 }
 

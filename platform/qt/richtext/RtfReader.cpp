@@ -28,10 +28,12 @@ std::int32_t clampTwips(std::int32_t twips) {
 }
 
 SymbolFont symbolFontNamed(const QString& family) {
-    if (family.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0)
+    if (family.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0) {
         return SymbolFont::Symbol;
-    if (family.startsWith(QLatin1String("Wingdings"), Qt::CaseInsensitive))
+    }
+    if (family.startsWith(QLatin1String("Wingdings"), Qt::CaseInsensitive)) {
         return SymbolFont::Wingdings;
+    }
     return SymbolFont::None;
 }
 
@@ -46,8 +48,9 @@ void RtfReader::read(std::string_view rtf) {
          token = lexer.next()) {
         handle(token);
     }
-    if (!finished_)
+    if (!finished_) {
         finish(); // the input ended inside the document's group
+    }
 }
 
 void RtfReader::finish() {
@@ -58,14 +61,16 @@ void RtfReader::finish() {
 
 void RtfReader::handle(const RtfToken& token) {
     if (overflowDepth_ > 0) {
-        if (token.kind == RtfToken::Kind::GroupStart)
+        if (token.kind == RtfToken::Kind::GroupStart) {
             ++overflowDepth_;
-        else if (token.kind == RtfToken::Kind::GroupEnd)
+        } else if (token.kind == RtfToken::Kind::GroupEnd) {
             --overflowDepth_;
+        }
         return;
     }
-    if (token.kind != RtfToken::Kind::ControlWord)
+    if (token.kind != RtfToken::Kind::ControlWord) {
         ignorableNext_ = false;
+    }
 
     switch (token.kind) {
     case RtfToken::Kind::GroupStart:
@@ -78,12 +83,14 @@ void RtfReader::handle(const RtfToken& token) {
         controlWord(token);
         break;
     case RtfToken::Kind::ControlSymbol:
-        if (!skipFallback())
+        if (!skipFallback()) {
             controlSymbol(token.symbol);
+        }
         break;
     case RtfToken::Kind::HexByte:
-        if (!skipFallback())
+        if (!skipFallback()) {
             text(std::string_view(reinterpret_cast<const char*>(&token.byte), 1));
+        }
         break;
     case RtfToken::Kind::Text:
         text(token.text);
@@ -108,10 +115,12 @@ void RtfReader::startGroup() {
 }
 
 void RtfReader::endGroup() {
-    if (state().destination == Destination::FontTable)
+    if (state().destination == Destination::FontTable) {
         commitFont();
-    if (stack_.size() <= 1)
+    }
+    if (stack_.size() <= 1) {
         return; // a } without its {: nothing to close
+    }
     if (stack_.size() == 2) {
         // The document's own group closes: its last paragraph keeps its formatting, and what
         // follows the group is not RTF.
@@ -123,8 +132,9 @@ void RtfReader::endGroup() {
 }
 
 bool RtfReader::skipFallback() {
-    if (state().skipping <= 0)
+    if (state().skipping <= 0) {
         return false;
+    }
     --state().skipping;
     return true;
 }
@@ -132,22 +142,26 @@ bool RtfReader::skipFallback() {
 void RtfReader::controlWord(const RtfToken& token) {
     const bool ignorable = ignorableNext_;
     ignorableNext_ = false;
-    if (skipFallback())
+    if (skipFallback()) {
         return; // a control word in \u's fallback counts as one character
-    if (state().destination == Destination::Skip)
+    }
+    if (state().destination == Destination::Skip) {
         return;
+    }
     const RtfControlWord* word = findRtfControlWord(token.name);
     if (ignorable && (word == nullptr || word->kind != RtfWordKind::Destination ||
                       word->word == RtfWord::Skipped)) {
         state().destination = Destination::Skip;
         return;
     }
-    if (word == nullptr)
+    if (word == nullptr) {
         return;
+    }
     if (state().destination == Destination::NestedRow) {
         // A nested row's own \trowd and \cellx must not touch the outer table's row.
-        if (word->word == RtfWord::NestedRow)
+        if (word->word == RtfWord::NestedRow) {
             appendCharacter(0x2028);
+        }
         return;
     }
     switch (word->kind) {
@@ -164,8 +178,9 @@ void RtfReader::controlWord(const RtfToken& token) {
         value(*word, token.hasParameter ? token.parameter : word->value);
         break;
     case RtfWordKind::Symbol:
-        if (state().destination == Destination::Body)
+        if (state().destination == Destination::Body) {
             symbol(*word);
+        }
         break;
     }
 }
@@ -179,8 +194,9 @@ void RtfReader::controlSymbol(char character) {
         text(std::string_view(&character, 1));
         return;
     }
-    if (state().destination != Destination::Body)
+    if (state().destination != Destination::Body) {
         return;
+    }
     switch (character) {
     case '~':
         appendCharacter(0x00A0);
@@ -222,8 +238,9 @@ void RtfReader::destination(const RtfControlWord& word) {
         break;
     case RtfWord::FieldResult:
     case RtfWord::ListText:
-        if (state().destination == Destination::Body)
+        if (state().destination == Destination::Body) {
             break;
+        }
         state().destination = Destination::Skip;
         break;
     default:
@@ -421,8 +438,9 @@ void RtfReader::value(const RtfControlWord& word, std::int32_t parameter) {
         if (group.destination == Destination::Body) {
             char16_t character16 =
                 code >= 0 && code <= 0xFFFF ? static_cast<char16_t>(code) : char16_t{0xFFFD};
-            if (const FontEntry* font = fontOf(character))
+            if (const FontEntry* font = fontOf(character)) {
                 character16 = mapSymbolFontCharacter(character16, font->symbol);
+            }
             appendCharacter(character16);
         }
         group.skipping = group.unicodeSkip;
@@ -450,8 +468,9 @@ void RtfReader::value(const RtfControlWord& word, std::int32_t parameter) {
         paragraph.lineMultiple = parameter != 0;
         break;
     case RtfWord::TabStop:
-        if (paragraph.tabs.size() < MaxTabStops)
+        if (paragraph.tabs.size() < MaxTabStops) {
             paragraph.tabs.push_back({std::clamp(parameter, 0, MaxTwips), paragraph.nextTabType});
+        }
         paragraph.nextTabType = QTextOption::LeftTab;
         break;
     case RtfWord::NestingLevel:
@@ -468,12 +487,14 @@ void RtfReader::value(const RtfControlWord& word, std::int32_t parameter) {
         defaultFont_ = parameter;
         break;
     case RtfWord::DefaultTab:
-        if (parameter > 0)
+        if (parameter > 0) {
             builder_.setDefaultTabStop(std::min(parameter, MaxTwips) / TwipsPerPixel);
+        }
         break;
     case RtfWord::AnsiCodePage:
-        if (parameter > 0)
+        if (parameter > 0) {
             documentCodePage_ = parameter;
+        }
         break;
     case RtfWord::FontCharset:
         fontBeingDefined_.charset = parameter;
@@ -551,8 +572,9 @@ void RtfReader::text(std::string_view bytes) {
         group.skipping -= static_cast<std::int32_t>(skipped);
         bytes.remove_prefix(skipped);
     }
-    if (bytes.empty())
+    if (bytes.empty()) {
         return;
+    }
     switch (group.destination) {
     case Destination::Body:
         prepareText();
@@ -577,27 +599,31 @@ void RtfReader::appendCharacter(char16_t character) {
 }
 
 void RtfReader::prepareText() {
-    if (state().character == pendingState_)
+    if (state().character == pendingState_) {
         return;
+    }
     flushText();
     pendingState_ = state().character;
 }
 
 void RtfReader::flushBytes() {
-    if (pendingBytes_.empty())
+    if (pendingBytes_.empty()) {
         return;
+    }
     const FontEntry* font = fontOf(pendingState_);
-    if (font != nullptr && font->symbol != SymbolFont::None)
+    if (font != nullptr && font->symbol != SymbolFont::None) {
         pendingText_.append(decodeSymbolFont(pendingBytes_, font->symbol));
-    else
+    } else {
         pendingText_.append(decoder_.decode(pendingBytes_, codePageOf(font)));
+    }
     pendingBytes_.clear();
 }
 
 void RtfReader::flushText() {
     flushBytes();
-    if (pendingText_.isEmpty())
+    if (pendingText_.isEmpty()) {
         return;
+    }
     if (!pendingState_.hidden) {
         resolveSectionBreak();
         builder_.insertText(sanitizeInlineText(pendingText_), charFormat(pendingState_), inTable());
@@ -606,35 +632,41 @@ void RtfReader::flushText() {
 }
 
 void RtfReader::resolveSectionBreak() {
-    if (!sectionBreakPending_)
+    if (!sectionBreakPending_) {
         return;
+    }
     sectionBreakPending_ = false;
-    if (sectionBreakPage_)
+    if (sectionBreakPage_) {
         builder_.breakPage(blockFormat(), charFormat(state().character), inTable());
+    }
 }
 
 void RtfReader::fontTableText(std::string_view bytes) {
-    if (!fontBeingDefined_.active)
+    if (!fontBeingDefined_.active) {
         return;
+    }
     for (const char c : bytes) {
         if (c == ';') {
             commitFont();
             return;
         }
-        if (fontBeingDefined_.name.size() < MaxFontNameBytes)
+        if (fontBeingDefined_.name.size() < MaxFontNameBytes) {
             fontBeingDefined_.name.push_back(c);
+        }
     }
 }
 
 void RtfReader::commitFont() {
-    if (!fontBeingDefined_.active)
+    if (!fontBeingDefined_.active) {
         return;
+    }
     fontBeingDefined_.active = false;
     FontEntry entry;
-    if (fontBeingDefined_.codePage > 0)
+    if (fontBeingDefined_.codePage > 0) {
         entry.codePage = fontBeingDefined_.codePage;
-    else if (fontBeingDefined_.charset >= 0)
+    } else if (fontBeingDefined_.charset >= 0) {
         entry.codePage = codePageForCharset(fontBeingDefined_.charset);
+    }
     entry.family =
         decoder_
             .decode(fontBeingDefined_.name, entry.codePage > 0 ? entry.codePage : documentCodePage_)
@@ -646,12 +678,14 @@ void RtfReader::commitFont() {
 
 void RtfReader::colorTableText(std::string_view bytes) {
     for (const char c : bytes) {
-        if (c != ';')
+        if (c != ';') {
             continue;
-        if (red_ < 0 && green_ < 0 && blue_ < 0)
+        }
+        if (red_ < 0 && green_ < 0 && blue_ < 0) {
             colors_.emplace_back(); // an empty entry: the automatic colour
-        else
+        } else {
             colors_.emplace_back(std::max(red_, 0), std::max(green_, 0), std::max(blue_, 0));
+        }
         red_ = green_ = blue_ = -1;
     }
 }
@@ -663,8 +697,9 @@ bool RtfReader::inTable() const {
 const RtfReader::FontEntry* RtfReader::fontOf(const CharacterState& character) const {
     // A font missing from the table is the default font, as in Word.
     auto found = fonts_.constFind(character.font >= 0 ? character.font : defaultFont_);
-    if (found == fonts_.constEnd())
+    if (found == fonts_.constEnd()) {
         found = fonts_.constFind(defaultFont_);
+    }
     return found == fonts_.constEnd() ? nullptr : &found.value();
 }
 
@@ -675,31 +710,37 @@ int RtfReader::codePageOf(const FontEntry* font) const {
 QTextCharFormat RtfReader::charFormat(const CharacterState& character) const {
     QTextCharFormat format;
     if (const FontEntry* font = fontOf(character)) {
-        if (!font->family.isEmpty())
+        if (!font->family.isEmpty()) {
             format.setFontFamilies(QStringList{font->family});
-        if (font->styleHint != QFont::AnyStyle)
+        }
+        if (font->styleHint != QFont::AnyStyle) {
             format.setFontStyleHint(font->styleHint);
+        }
     }
     format.setFontPointSize(character.halfPoints / 2.0);
     format.setFontWeight(character.bold ? QFont::Bold : QFont::Normal);
     format.setFontItalic(character.italic);
     format.setFontStrikeOut(character.strike);
     format.setUnderlineStyle(character.underline);
-    if (character.caps)
+    if (character.caps) {
         format.setFontCapitalization(QFont::AllUppercase);
-    else if (character.smallCaps)
+    } else if (character.smallCaps) {
         format.setFontCapitalization(QFont::SmallCaps);
-    if (character.vertical != QTextCharFormat::AlignNormal)
+    }
+    if (character.vertical != QTextCharFormat::AlignNormal) {
         format.setVerticalAlignment(character.vertical);
+    }
     const auto color = [this](std::int32_t index) {
         return index < static_cast<std::int32_t>(colors_.size()) ? colors_[index] : QColor();
     };
     const QColor foreground = color(character.foreground);
     const QColor background = color(character.background);
-    if (foreground.isValid())
+    if (foreground.isValid()) {
         format.setForeground(foreground);
-    if (background.isValid())
+    }
+    if (background.isValid()) {
         format.setBackground(background);
+    }
     // Qt hashes font lists and brushes by their type alone, so formats that differ only in
     // font or colour all collide in the document's format table and each new one is compared
     // with all the others. A key that tells them apart keeps the table's cost linear.
@@ -714,8 +755,9 @@ QTextBlockFormat RtfReader::blockFormat() const {
     QTextBlockFormat format;
     format.setAlignment(paragraph.alignment);
     const auto setLength = [&format](int property, std::int32_t twips) {
-        if (twips != 0)
+        if (twips != 0) {
             format.setProperty(property, twips);
+        }
     };
     format.setLeftMargin(paragraph.leftIndent / TwipsPerPixel);
     format.setRightMargin(paragraph.rightIndent / TwipsPerPixel);
@@ -728,9 +770,10 @@ QTextBlockFormat RtfReader::blockFormat() const {
     if (paragraph.lineSpacing != 0) {
         // \sl: at least N twips, exactly -N twips, or with \slmult1 N/240 lines.
         if (paragraph.lineMultiple) {
-            if (paragraph.lineSpacing > 0)
+            if (paragraph.lineSpacing > 0) {
                 format.setLineHeight(paragraph.lineSpacing * 100.0 / 240.0,
                                      QTextBlockFormat::ProportionalHeight);
+            }
         } else if (paragraph.lineSpacing > 0) {
             format.setLineHeight(paragraph.lineSpacing / TwipsPerPixel,
                                  QTextBlockFormat::MinimumHeight);
@@ -747,17 +790,20 @@ QTextBlockFormat RtfReader::blockFormat() const {
     std::size_t key = 0;
     bool setStopBeforeIndent = false;
     for (const TabStop& tab : paragraph.tabs) {
-        if (tab.position <= lineStart)
+        if (tab.position <= lineStart) {
             continue;
+        }
         QTextOption::Tab stop((tab.position - lineStart) / TwipsPerPixel, tab.type);
-        if (tab.type == QTextOption::DelimiterTab)
+        if (tab.type == QTextOption::DelimiterTab) {
             stop.delimiter = QLatin1Char('.');
+        }
         tabs.append(stop);
         key = qHashMulti(key, tab.position, int(tab.type));
         setStopBeforeIndent = setStopBeforeIndent || tab.position <= paragraph.leftIndent;
     }
-    if (paragraph.firstIndent < 0 && !setStopBeforeIndent)
+    if (paragraph.firstIndent < 0 && !setStopBeforeIndent) {
         tabs.append(QTextOption::Tab(-paragraph.firstIndent / TwipsPerPixel, QTextOption::LeftTab));
+    }
     if (!tabs.isEmpty()) {
         std::sort(tabs.begin(), tabs.end(),
                   [](const QTextOption::Tab& a, const QTextOption::Tab& b) {
@@ -766,8 +812,9 @@ QTextBlockFormat RtfReader::blockFormat() const {
         format.setTabPositions(tabs);
         format.setProperty(FormatKey, int(qHashMulti(key, lineStart))); // see charFormat()
     }
-    if (paragraph.pageBreakBefore)
+    if (paragraph.pageBreakBefore) {
         format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    }
     return format;
 }
 

@@ -10,8 +10,9 @@ enum class Treatment { Keep, Drop, Replace };
 
 Treatment treatment(QStringView text, qsizetype index) {
     const char16_t c = text.at(index).unicode();
-    if (c < 0x20)
+    if (c < 0x20) {
         return c == u'\t' ? Treatment::Keep : Treatment::Drop;
+    }
     switch (c) {
     case 0x2029: // paragraph separator
     case 0xFDD0: // beginning of a frame
@@ -37,8 +38,9 @@ Treatment treatment(QStringView text, qsizetype index) {
 
 void appendSanitizedText(QString& out, QStringView text) {
     qsizetype index = 0;
-    while (index < text.size() && treatment(text, index) == Treatment::Keep)
+    while (index < text.size() && treatment(text, index) == Treatment::Keep) {
         ++index;
+    }
     out.append(text.first(index));
     for (; index < text.size(); ++index) {
         switch (treatment(text, index)) {
@@ -56,10 +58,12 @@ void appendSanitizedText(QString& out, QStringView text) {
 
 QString sanitizeInlineText(const QString& text) {
     qsizetype index = 0;
-    while (index < text.size() && treatment(text, index) == Treatment::Keep)
+    while (index < text.size() && treatment(text, index) == Treatment::Keep) {
         ++index;
-    if (index == text.size())
+    }
+    if (index == text.size()) {
         return text;
+    }
     QString clean;
     clean.reserve(text.size());
     appendSanitizedText(clean, text);

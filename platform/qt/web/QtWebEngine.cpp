@@ -1,9 +1,5 @@
 #include "platform/qt/web/QtWebEngine.h"
 
-#include <QPageRanges>
-#include <QPrintDialog>
-#include <QPrinter>
-#include <QSaveFile>
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
@@ -11,6 +7,11 @@
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
+
+#include <QPageRanges>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QSaveFile>
 
 #include "platform/Failure.h"
 #include "platform/Strings.h"

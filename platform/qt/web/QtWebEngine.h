@@ -1,9 +1,10 @@
 #pragma once
 
+#include <memory>
+
 #include <QPointer>
 #include <QPrinter>
 #include <QWidget>
-#include <memory>
 
 #include "platform/Backend.h"
 #include "platform/qt/web/WebEngineModule.h"

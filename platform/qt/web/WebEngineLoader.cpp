@@ -1,8 +1,9 @@
 #include "platform/qt/web/WebEngineLoader.h"
 
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QLibrary>
-#include <unistd.h>
 
 #include "platform/Failure.h"
 #include "platform/qt/web/QtWebEngine.h"

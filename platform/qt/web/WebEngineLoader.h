@@ -1,8 +1,9 @@
 #pragma once
 
+#include <memory>
+
 #include <QString>
 #include <QWidget>
-#include <memory>
 
 #include "platform/Backend.h"
 

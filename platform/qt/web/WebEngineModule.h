@@ -1,12 +1,13 @@
 #pragma once
 
+#include <functional>
+
 #include <QByteArray>
 #include <QPageLayout>
 #include <QPageRanges>
 #include <QRect>
 #include <QUrl>
 #include <QWidget>
-#include <functional>
 
 // The boundary between the executable and libquillet_web.so, the module that holds Qt WebEngine.
 // Only the web page road loads the module, so no other road maps Chromium. The module speaks

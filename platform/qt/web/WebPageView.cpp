@@ -1,13 +1,14 @@
 #include "platform/qt/web/WebPageView.h"
 
+#include <memory>
+#include <type_traits>
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QMetaObject>
 #include <QTimer>
 #include <QtWebEngineQuick/qtwebenginequickglobal.h>
-#include <memory>
-#include <type_traits>
 
 namespace qtbackend {
 

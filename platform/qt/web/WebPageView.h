@@ -1,10 +1,11 @@
 #pragma once
 
+#include <memory>
+
 #include <QPointer>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
-#include <memory>
 
 #include "platform/qt/web/WebEngineModule.h"
 
