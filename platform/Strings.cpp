@@ -87,6 +87,18 @@ std::u16string fromUtf8(std::string_view bytes) {
     return text;
 }
 
+bool isValidUtf8(std::string_view bytes) {
+    for (std::size_t i = 0; i < bytes.size();) {
+        char32_t c = 0;
+        const std::size_t length = validSequenceLength(bytes, i, c);
+        if (length == 0) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
 std::string toUtf8(std::u16string_view text) {
     std::string bytes;
     bytes.reserve(text.size());

@@ -11,6 +11,9 @@ namespace platform {
 // UTF-8 becomes a lone surrogate U+DC80..U+DCFF, so that any byte string survives the round trip.
 std::u16string fromUtf8(std::string_view bytes);
 
+// Whether bytes are strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool isValidUtf8(std::string_view bytes);
+
 // The reverse of fromUtf8: lone surrogates U+DC80..U+DCFF turn back into their bytes; other lone
 // surrogates, which no UTF-8 can hold, become U+FFFD.
 std::string toUtf8(std::u16string_view text);

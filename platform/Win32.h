@@ -41,8 +41,12 @@ std::int32_t PrintDlgA(PRINTDLG& record);
 
 // ---- Device capabilities ----
 
+inline constexpr std::int32_t HORZRES = 8;
+inline constexpr std::int32_t VERTRES = 10;
 inline constexpr std::int32_t LOGPIXELSX = 88;
 inline constexpr std::int32_t LOGPIXELSY = 90;
+inline constexpr std::int32_t PHYSICALWIDTH = 110;
+inline constexpr std::int32_t PHYSICALHEIGHT = 111;
 inline constexpr std::int32_t PHYSICALOFFSETX = 112;
 inline constexpr std::int32_t PHYSICALOFFSETY = 113;
 

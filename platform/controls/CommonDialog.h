@@ -9,6 +9,8 @@ namespace platform {
 
 // Open dialog flags, under their published values.
 inline constexpr std::int32_t cdlOFNAllowMultiselect = 0x200;
+inline constexpr std::int32_t cdlOFNPathMustExist = 0x800;
+inline constexpr std::int32_t cdlOFNFileMustExist = 0x1000;
 inline constexpr std::int32_t cdlOFNExplorer = 0x80000;
 inline constexpr std::int32_t cdlOFNLongNames = 0x200000;
 

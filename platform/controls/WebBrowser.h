@@ -12,6 +12,7 @@ namespace platform {
 
 // ExecWB command and option, under their published values.
 inline constexpr std::int32_t OLECMDID_PRINT = 6;
+inline constexpr std::int32_t OLECMDEXECOPT_DODEFAULT = 0;
 inline constexpr std::int32_t OLECMDEXECOPT_PROMPTUSER = 1;
 
 // A web browser control, a child of its form's window. Its engine is loaded on the first

@@ -61,8 +61,7 @@ struct CupsJob::Connection {
     Http http;
 };
 
-CupsJob::CupsJob(const std::string& destination, const std::string& title, int copies,
-                 const std::string& pageRanges)
+CupsJob::CupsJob(const std::string& destination, const std::string& title, int copies)
     : connection_(std::make_unique<Connection>()) {
     connection_->http = connectToServer();
     if (connection_->http == nullptr) {
@@ -80,9 +79,6 @@ CupsJob::CupsJob(const std::string& destination, const std::string& title, int c
     int count = 0;
     if (copies > 1) {
         count = cupsAddIntegerOption("copies", copies, count, &options);
-    }
-    if (!pageRanges.empty()) {
-        count = cupsAddOption("page-ranges", pageRanges.c_str(), count, &options);
     }
     for (int i = 0; i < found->num_options; ++i) {
         const cups_option_t& saved = found->options[i];
@@ -148,14 +144,6 @@ void CupsJob::cancel() {
     if (http != nullptr) {
         cupsCancelJob2(http.get(), queue_.c_str(), id_, 0);
     }
-}
-
-int CupsJob::id() const {
-    return id_;
-}
-
-const std::string& CupsJob::queue() const {
-    return queue_;
 }
 
 std::string CupsJob::defaultDestination() {

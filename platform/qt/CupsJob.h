@@ -16,9 +16,7 @@ class CupsJob {
 public:
     // destination: a queue name, with "/instance" when it has one; empty for the default
     // destination, which honours PRINTER and LPDEST, lpoptions and the server's default.
-    // pageRanges: the CUPS "page-ranges" option ("1-3,5"); empty prints every page.
-    CupsJob(const std::string& destination, const std::string& title, int copies = 1,
-            const std::string& pageRanges = {});
+    CupsJob(const std::string& destination, const std::string& title, int copies = 1);
     // Cancels the job when it was not finished.
     ~CupsJob();
     CupsJob(const CupsJob&) = delete;
@@ -30,11 +28,6 @@ public:
     void finish();
     // Withdraws the job; nothing is printed. Does nothing once finished or cancelled.
     void cancel();
-
-    // The server's job id.
-    int id() const;
-    // The queue the job went to, without its instance.
-    const std::string& queue() const;
 
     // The name of the default destination, with "/instance" when it has one; "" when there is
     // none or the server cannot be reached.

@@ -1,24 +1,21 @@
 #include "platform/qt/QtBackend.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 
+#include "platform/qt/QtOpenDialog.h"
 #include "platform/qt/QtPictureLoader.h"
+#include "platform/qt/QtPrintDialog.h"
 #include "platform/qt/QtPrinter.h"
 #include "platform/qt/QtTimer.h"
 #include "platform/qt/QtWindow.h"
 #include "platform/qt/richtext/QtRichTextEngine.h"
-#include "platform/qt/web/WebEngineLoader.h"
+#include "platform/qt/webengine/WebEngineLoader.h"
 
 namespace qtbackend {
 
 QtBackend::QtBackend() = default;
 
 QtBackend::~QtBackend() = default;
-
-bool QtBackend::hasDisplay() {
-    return QGuiApplication::platformName() != QLatin1String("offscreen");
-}
 
 std::unique_ptr<platform::WindowPeer>
 QtBackend::createWindow(std::function<void()> closedFromOutside) {
@@ -31,6 +28,15 @@ void QtBackend::runMessageLoop() {
 
 void QtBackend::quitMessageLoop() {
     QCoreApplication::quit();
+}
+
+std::int32_t QtBackend::showPrintDialog(platform::PRINTDLG& record, platform::WindowPeer* owner) {
+    return qtbackend::showPrintDialog(record, widgetOf(owner));
+}
+
+std::u16string QtBackend::showOpenDialog(const platform::OpenDialogRequest& request,
+                                         platform::WindowPeer* owner) {
+    return qtbackend::showOpenDialog(request, widgetOf(owner));
 }
 
 std::unique_ptr<platform::TimerPeer> QtBackend::createTimer(std::function<void()> tick) {

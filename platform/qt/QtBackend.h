@@ -35,10 +35,6 @@ public:
     createWebEngine(platform::WindowPeer& parent, const platform::ControlPlacement& placement,
                     platform::WebEngineEvents events) override;
 
-    // Whether a person can see the dialogs and answer them: not on the offscreen platform, which
-    // the runtime falls back to when there is no display.
-    static bool hasDisplay();
-
 private:
     std::unique_ptr<QtPrinter> printer_;
 };

@@ -8,17 +8,12 @@
 #include <QSettings>
 
 #include "platform/Failure.h"
-#include "platform/qt/QtBackend.h"
+#include "platform/controls/CommonDialog.h"
 #include "platform/qt/QtWindow.h"
 
 namespace qtbackend {
 
 namespace {
-
-// Open dialog flags under their published values.
-constexpr std::int32_t OFNAllowMultiselect = 0x200;
-constexpr std::int32_t OFNPathMustExist = 0x800;
-constexpr std::int32_t OFNFileMustExist = 0x1000;
 
 QString parentOf(const QString& path) {
     return QFileInfo(path).path();
@@ -51,8 +46,9 @@ QWidget* withoutUserSettings(QWidget* parent) {
 
 OpenFileDialog::OpenFileDialog(const platform::OpenDialogRequest& request, QWidget* parent)
     : QFileDialog(withoutUserSettings(parent)),
-      multiSelect_((request.flags & OFNAllowMultiselect) != 0),
-      filesMustExist_((request.flags & (OFNFileMustExist | OFNPathMustExist)) != 0) {
+      multiSelect_((request.flags & platform::cdlOFNAllowMultiselect) != 0),
+      filesMustExist_(
+          (request.flags & (platform::cdlOFNFileMustExist | platform::cdlOFNPathMustExist)) != 0) {
     // Qt's own dialog, so that it looks and behaves the same on every desktop; it lets nobody
     // rename, delete or create files from inside it.
     setOption(DontUseNativeDialog, true);
@@ -170,12 +166,11 @@ std::u16string packSelection(const QStringList& paths) {
     return selection;
 }
 
-std::u16string QtBackend::showOpenDialog(const platform::OpenDialogRequest& request,
-                                         platform::WindowPeer* owner) {
+std::u16string showOpenDialog(const platform::OpenDialogRequest& request, QWidget* owner) {
     if (!hasDisplay()) {
         platform::raise(platform::ErrorNumber::DialogFailure, "no display for the Open dialog");
     }
-    OpenFileDialog dialog(request, widgetOf(owner));
+    OpenFileDialog dialog(request, owner);
     dialog.setWindowModality(Qt::ApplicationModal);
     if (dialog.exec() != QDialog::Accepted) {
         return {};

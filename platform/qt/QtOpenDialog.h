@@ -42,4 +42,8 @@ QStringList typedNames(const QString& text);
 // relative to it, all separated by single NUL characters.
 std::u16string packSelection(const QStringList& paths);
 
+// Shows the Open dialog modal over owner and answers its selection string, empty when the user
+// cancelled. Fails with a dialog failure when nobody can see the dialog.
+std::u16string showOpenDialog(const platform::OpenDialogRequest& request, QWidget* owner);
+
 } // namespace qtbackend

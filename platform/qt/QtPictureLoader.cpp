@@ -1,9 +1,6 @@
 #include "platform/qt/QtPictureLoader.h"
 
-#include <cerrno>
-#include <fcntl.h>
 #include <memory>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QColor>
@@ -11,6 +8,7 @@
 #include <QImageReader>
 
 #include "platform/Failure.h"
+#include "platform/Files.h"
 #include "platform/Strings.h"
 
 namespace qtbackend {
@@ -20,26 +18,16 @@ namespace {
 using platform::ErrorNumber;
 using platform::raise;
 
-// The file opened by its exact bytes, so that names that are not valid UTF-8 open too. A FIFO or
-// a device must not block the program: it is opened without waiting and refused as no picture.
+// The picture road fails with file not found for a name no file can have, and with invalid
+// picture for anything it cannot open as a regular file.
 int openPictureFile(const std::u16string& path) {
-    const std::string name = platform::toUtf8(path);
-    if (name.empty() || name.find('\0') != std::string::npos) {
-        raise(ErrorNumber::FileNotFound);
+    try {
+        return platform::openRegularFile(path);
+    } catch (const platform::RuntimeError& failure) {
+        const bool missing = failure.number() == ErrorNumber::FileNotFound ||
+                             failure.number() == ErrorNumber::BadFileName;
+        raise(missing ? ErrorNumber::FileNotFound : ErrorNumber::InvalidPicture);
     }
-    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG) {
-            raise(ErrorNumber::FileNotFound);
-        }
-        raise(ErrorNumber::InvalidPicture);
-    }
-    struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(fd);
-        raise(ErrorNumber::InvalidPicture);
-    }
-    return fd;
 }
 
 bool isBlackAndWhite(const QImage& image) {

@@ -26,12 +26,6 @@ namespace {
 using platform::ErrorNumber;
 using platform::raise;
 
-// GetDeviceCaps indexes answered besides those of Win32.h.
-constexpr std::int32_t HORZRES = 8;
-constexpr std::int32_t VERTRES = 10;
-constexpr std::int32_t PHYSICALWIDTH = 110;
-constexpr std::int32_t PHYSICALHEIGHT = 111;
-
 constexpr const char* JobTitle = "Quillet";
 constexpr double TextPointSize = 10;
 constexpr qint64 StreamChunk = 256 * 1024;
@@ -116,13 +110,13 @@ public:
             return printable_.left();
         case platform::PHYSICALOFFSETY:
             return printable_.top();
-        case HORZRES:
+        case platform::HORZRES:
             return printable_.width();
-        case VERTRES:
+        case platform::VERTRES:
             return printable_.height();
-        case PHYSICALWIDTH:
+        case platform::PHYSICALWIDTH:
             return paper_.width();
-        case PHYSICALHEIGHT:
+        case platform::PHYSICALHEIGHT:
             return paper_.height();
         default:
             return 0;

@@ -1,6 +1,7 @@
 #include "platform/qt/QtWindow.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QString>
 
 namespace qtbackend {
@@ -52,6 +53,10 @@ void QtWindow::show(const std::u16string& caption, int clientWidthTwips, int cli
     const int dpi = widget_->logicalDpiX();
     widget_->setFixedSize(clientWidthTwips * dpi / 1440, clientHeightTwips * dpi / 1440);
     widget_->show();
+}
+
+bool hasDisplay() {
+    return QGuiApplication::platformName() != QLatin1String("offscreen");
 }
 
 QWidget* widgetOf(platform::WindowPeer* peer) {

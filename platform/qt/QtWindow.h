@@ -25,6 +25,10 @@ private:
     QPointer<QWidget> widget_;
 };
 
+// Whether a person can see the dialogs and answer them: not on the offscreen platform, which
+// the runtime falls back to when there is no display.
+bool hasDisplay();
+
 // The widget of a window peer, or null.
 QWidget* widgetOf(platform::WindowPeer* peer);
 

@@ -1,5 +1,7 @@
 // Plain text files: encodings, line ends, page breaks and the plain text's length.
 
+#include "platform/qt/richtext/PlainTextReader.h"
+
 #include <ostream>
 #include <string>
 #include <vector>
@@ -9,7 +11,6 @@
 #include <QTextDocument>
 #include <gtest/gtest.h>
 
-#include "platform/qt/richtext/PlainTextDecoder.h"
 #include "platform/qt/richtext/RichTextReader.h"
 
 namespace {

@@ -25,9 +25,9 @@
 
 #include "platform/Failure.h"
 #include "platform/Strings.h"
-#include "platform/qt/web/QtWebEngine.h"
-#include "platform/qt/web/WebEngineLoader.h"
-#include "platform/qt/web/WebEngineModule.h"
+#include "platform/qt/webengine/QtWebEngine.h"
+#include "platform/qt/webengine/WebEngineLoader.h"
+#include "platform/qt/webengine/WebEngineModule.h"
 #include "tests/support/Failures.h"
 
 namespace {

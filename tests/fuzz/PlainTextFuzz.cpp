@@ -8,7 +8,7 @@
 #include <QByteArray>
 #include <QTextDocument>
 
-#include "platform/qt/richtext/PlainTextDecoder.h"
+#include "platform/qt/richtext/PlainTextReader.h"
 #include "tests/fuzz/QtHeadless.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {

@@ -4,6 +4,9 @@
 
 namespace qtbackend::richtext {
 
+// Lengths go into the formats in 1/96 inch, as in Qt's HTML import: 15 twips each.
+constexpr double TwipsPerPixel = 15.0;
+
 // Properties of our own on the formats the RTF reader makes; Qt's layout ignores them.
 
 // Tells formats apart that Qt's format table would otherwise hash alike (see RtfReader).
@@ -14,5 +17,8 @@ constexpr int FormatKey = QTextFormat::UserProperty + 1;
 constexpr int LeftMarginTwips = QTextFormat::UserProperty + 2;
 constexpr int RightMarginTwips = QTextFormat::UserProperty + 3;
 constexpr int TextIndentTwips = QTextFormat::UserProperty + 4;
+
+// Tells table formats apart by their column widths, which Qt's hash does not see.
+constexpr int ColumnWidthsKey = QTextFormat::UserProperty + 5;
 
 } // namespace qtbackend::richtext

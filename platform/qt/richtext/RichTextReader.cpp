@@ -9,7 +9,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-#include "platform/qt/richtext/PlainTextDecoder.h"
+#include "platform/qt/richtext/PlainTextReader.h"
 #include "platform/qt/richtext/RichTextProperties.h"
 #include "platform/qt/richtext/RtfReader.h"
 

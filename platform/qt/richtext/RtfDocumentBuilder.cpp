@@ -11,6 +11,8 @@
 #include <QTextLength>
 #include <QTextTable>
 
+#include "platform/qt/richtext/RichTextProperties.h"
+
 namespace qtbackend {
 
 namespace {
@@ -20,10 +22,8 @@ namespace {
 constexpr int MaxCellsPerTable = 2000;
 constexpr int MaxColumns = 64;
 
-// A table format property of ours, see applyRowDefinition.
-constexpr int ColumnWidthsKey = QTextFormat::UserProperty + 1;
-
-constexpr double TwipsPerPixel = 15.0; // lengths go in as 1/96 inch, as in Qt's HTML import
+using richtext::ColumnWidthsKey;
+using richtext::TwipsPerPixel;
 
 // The first paragraph of a table cell keeps its mark's format where Qt keeps the cell's own (the
 // rows and columns it spans among them): a paragraph mark's format must not replace those.

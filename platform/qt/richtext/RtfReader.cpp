@@ -16,12 +16,12 @@ namespace qtbackend {
 
 namespace {
 
-constexpr double TwipsPerPixel = 15.0;   // lengths go in as 1/96 inch, as in Qt's HTML import
 constexpr std::int32_t MaxTwips = 31680; // 22 inches, the largest page RTF describes
 constexpr std::size_t MaxTabStops = 64;
 constexpr std::size_t MaxCells = 64;
 constexpr std::size_t MaxFontNameBytes = 256;
 using richtext::FormatKey;
+using richtext::TwipsPerPixel;
 
 std::int32_t clampTwips(std::int32_t twips) {
     return std::clamp(twips, -MaxTwips, MaxTwips);

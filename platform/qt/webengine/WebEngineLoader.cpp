@@ -1,4 +1,4 @@
-#include "platform/qt/web/WebEngineLoader.h"
+#include "platform/qt/webengine/WebEngineLoader.h"
 
 #include <unistd.h>
 
@@ -6,8 +6,8 @@
 #include <QLibrary>
 
 #include "platform/Failure.h"
-#include "platform/qt/web/QtWebEngine.h"
-#include "platform/qt/web/WebEngineModule.h"
+#include "platform/qt/webengine/QtWebEngine.h"
+#include "platform/qt/webengine/WebEngineModule.h"
 
 namespace qtbackend {
 

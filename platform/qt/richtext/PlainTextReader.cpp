@@ -1,4 +1,4 @@
-#include "platform/qt/richtext/PlainTextDecoder.h"
+#include "platform/qt/richtext/PlainTextReader.h"
 
 #include <string_view>
 #include <vector>
@@ -8,6 +8,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include "platform/Strings.h"
 #include "platform/qt/richtext/CodePages.h"
 #include "platform/qt/richtext/TextSanitizer.h"
 
@@ -16,59 +17,6 @@ namespace qtbackend {
 namespace {
 
 constexpr int TabColumns = 8;
-
-bool isContinuation(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
-}
-
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool isValidUtf8(QByteArrayView bytes) {
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-    const qsizetype size = bytes.size();
-    qsizetype i = 0;
-    while (i < size) {
-        const unsigned char lead = data[i];
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        qsizetype length = 0;
-        unsigned char low = 0x80;
-        unsigned char high = 0xBF;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            if (lead == 0xE0) {
-                low = 0xA0;
-            } else if (lead == 0xED) {
-                high = 0x9F;
-            }
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            if (lead == 0xF0) {
-                low = 0x90;
-            } else if (lead == 0xF4) {
-                high = 0x8F;
-            }
-        } else {
-            return false;
-        }
-        if (i + length > size) {
-            return false;
-        }
-        if (data[i + 1] < low || data[i + 1] > high) {
-            return false;
-        }
-        for (qsizetype k = 2; k < length; ++k) {
-            if (!isContinuation(data[i + k])) {
-                return false;
-            }
-        }
-        i += length;
-    }
-    return true;
-}
 
 QString decodeUtf16(QByteArrayView bytes, bool bigEndian) {
     QString text;
@@ -158,7 +106,7 @@ QString decodePlainText(QByteArrayView bytes) {
         return decodeUtf16(bytes.sliced(2), false);
     } else if (bytes.startsWith("\xFE\xFF")) {
         return decodeUtf16(bytes.sliced(2), true);
-    } else if (!isValidUtf8(bytes)) {
+    } else if (!platform::isValidUtf8(std::string_view(bytes.data(), std::size_t(bytes.size())))) {
         return decodeWindows1252(std::string_view(bytes.data(), std::size_t(bytes.size())));
     }
     // With a byte-order mark the file says it is UTF-8; bytes that are not become U+FFFD.

@@ -1,4 +1,4 @@
-#include "platform/qt/web/WebPageView.h"
+#include "platform/qt/webengine/WebPageView.h"
 
 #include <memory>
 #include <type_traits>

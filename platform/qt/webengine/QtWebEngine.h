@@ -7,7 +7,7 @@
 #include <QWidget>
 
 #include "platform/Backend.h"
-#include "platform/qt/web/WebEngineModule.h"
+#include "platform/qt/webengine/WebEngineModule.h"
 
 namespace qtbackend {
 

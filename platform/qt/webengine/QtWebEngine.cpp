@@ -1,10 +1,7 @@
-#include "platform/qt/web/QtWebEngine.h"
+#include "platform/qt/webengine/QtWebEngine.h"
 
-#include <cerrno>
-#include <fcntl.h>
 #include <filesystem>
 #include <string>
-#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -14,16 +11,15 @@
 #include <QSaveFile>
 
 #include "platform/Failure.h"
+#include "platform/Files.h"
 #include "platform/Strings.h"
 #include "platform/controls/WebBrowser.h"
 #include "platform/qt/CupsJob.h"
-#include "platform/qt/QtBackend.h"
+#include "platform/qt/QtWindow.h"
 
 namespace qtbackend {
 
 namespace {
-
-constexpr std::int32_t OLECMDEXECOPT_DODEFAULT = 0;
 
 // The path's bytes, made absolute against the working folder; fails for a name no file can have.
 std::string absolutePath(const std::u16string& url) {
@@ -41,18 +37,12 @@ std::string absolutePath(const std::u16string& url) {
 
 // Refuses a path that names no readable regular file, the way opening it would fail.
 void checkReadableFile(const std::string& path) {
-    // Non-blocking, so that a named pipe is refused rather than waited on.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        platform::raise(errno == ENOENT || errno == ENOTDIR
+    try {
+        ::close(platform::openRegularFile(platform::fromUtf8(path)));
+    } catch (const platform::RuntimeError& failure) {
+        platform::raise(failure.number() == platform::ErrorNumber::FileNotFound
                             ? platform::ErrorNumber::FileNotFound
                             : platform::ErrorNumber::PathFileAccessError);
-    }
-    struct stat status {};
-    const bool regular = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
-    ::close(fd);
-    if (!regular) {
-        platform::raise(platform::ErrorNumber::PathFileAccessError);
     }
 }
 
@@ -90,11 +80,12 @@ void QtWebEngine::navigate(const std::u16string& url) {
 
 void QtWebEngine::execWB(std::int32_t command, std::int32_t option) {
     if (command != platform::OLECMDID_PRINT ||
-        (option != OLECMDEXECOPT_DODEFAULT && option != platform::OLECMDEXECOPT_PROMPTUSER) ||
+        (option != platform::OLECMDEXECOPT_DODEFAULT &&
+         option != platform::OLECMDEXECOPT_PROMPTUSER) ||
         !view_->hasDocument()) {
         platform::raise(platform::ErrorNumber::InvalidProcedureCall);
     }
-    if (!QtBackend::hasDisplay()) {
+    if (!hasDisplay()) {
         platform::raise(platform::ErrorNumber::PrinterError, "no display for the print dialog");
     }
 

@@ -7,7 +7,7 @@
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 
-#include "platform/qt/web/WebEngineModule.h"
+#include "platform/qt/webengine/WebEngineModule.h"
 
 namespace qtbackend {
 
