@@ -34,12 +34,7 @@ enum class RtfWord {
     Hidden,
     Caps,
     SmallCaps,
-    Underline,
-    UnderlineDotted,
-    UnderlineDashed,
-    UnderlineDashDotted,
-    UnderlineDashDotDotted,
-    UnderlineWave,
+    Underline, // value: the Qt underline style
     UnderlineNone,
     Font,
     FontSize,
@@ -54,10 +49,7 @@ enum class RtfWord {
     Unicode,
     // Paragraph formatting
     ParagraphDefault,
-    AlignLeft,
-    AlignCenter,
-    AlignRight,
-    AlignJustify,
+    Align, // value: the Qt alignment
     LeftIndent,
     RightIndent,
     FirstIndent,
@@ -66,9 +58,7 @@ enum class RtfWord {
     LineSpacing,
     LineMultiple,
     TabStop,
-    TabRight,
-    TabCenter,
-    TabDecimal,
+    TabKind, // value: the Qt tab type of the next tab stop
     PageBreakBefore,
     InTable,
     NestingLevel,
@@ -91,11 +81,7 @@ enum class RtfWord {
     CharacterSetPca,
     FontCharset,
     FontCodePage,
-    FontRoman,
-    FontSwiss,
-    FontModern,
-    FontScript,
-    FontDecorative,
+    FontFamily, // value: the Qt style hint
     Red,
     Green,
     Blue,
@@ -117,6 +103,7 @@ struct RtfControlWord {
     RtfWordKind kind;
     RtfWord word;
     // Value words: the parameter when there is none. Character symbols: the UTF-16 character.
+    // Other words: what they set, as their comment in RtfWord says.
     std::int32_t value = 0;
 };
 

@@ -78,64 +78,67 @@ RtfToken RtfLexer::controlWord() {
     if (position_ >= input_.size()) {
         return {};
     }
-    const char first = input_[position_];
-    if (!isLetter(first)) {
-        ++position_;
-        if (first == '\'') {
-            // \'hh: two hex digits. A malformed escape stays a symbol, which the reader ignores.
-            if (position_ + 2 <= input_.size()) {
-                const int high = hexValue(input_[position_]);
-                const int low = hexValue(input_[position_ + 1]);
-                if (high >= 0 && low >= 0) {
-                    position_ += 2;
-                    RtfToken hex = token(RtfToken::Kind::HexByte);
-                    hex.byte = static_cast<std::uint8_t>(high * 16 + low);
-                    return hex;
-                }
-            }
-        }
-        RtfToken symbol = token(RtfToken::Kind::ControlSymbol);
-        symbol.symbol = first;
-        return symbol;
+    if (!isLetter(input_[position_])) {
+        return controlSymbol();
     }
-
     const std::size_t start = position_;
     while (position_ < input_.size() && isLetter(input_[position_])) {
         ++position_;
     }
     RtfToken word = token(RtfToken::Kind::ControlWord);
     word.name = input_.substr(start, std::min(position_ - start, MaxWordLength));
+    readParameter(word);
+    if (position_ < input_.size() && input_[position_] == ' ') {
+        ++position_; // the delimiting space belongs to the word
+    }
+    if (word.name == "bin" && word.hasParameter) {
+        return binary(word.parameter);
+    }
+    return word;
+}
 
+RtfToken RtfLexer::controlSymbol() {
+    const char first = input_[position_++];
+    if (first == '\'' && position_ + 2 <= input_.size()) {
+        // \'hh: two hex digits. A malformed escape stays a symbol, which the reader ignores.
+        const int high = hexValue(input_[position_]);
+        const int low = hexValue(input_[position_ + 1]);
+        if (high >= 0 && low >= 0) {
+            position_ += 2;
+            RtfToken hex = token(RtfToken::Kind::HexByte);
+            hex.byte = static_cast<std::uint8_t>(high * 16 + low);
+            return hex;
+        }
+    }
+    RtfToken symbol = token(RtfToken::Kind::ControlSymbol);
+    symbol.symbol = first;
+    return symbol;
+}
+
+void RtfLexer::readParameter(RtfToken& word) {
     bool negative = false;
     if (position_ + 1 < input_.size() && input_[position_] == '-' &&
         isDigit(input_[position_ + 1])) {
         negative = true;
         ++position_;
     }
-    if (position_ < input_.size() && isDigit(input_[position_])) {
-        // Out-of-range parameters are clamped; the digits are consumed all the same.
-        std::int64_t value = 0;
-        constexpr std::int64_t limit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
-        while (position_ < input_.size() && isDigit(input_[position_])) {
-            value = std::min(limit, value * 10 + (input_[position_] - '0'));
-            ++position_;
-        }
-        if (negative) {
-            value = -value;
-        }
-        value = std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
-                                         std::numeric_limits<std::int32_t>::max());
-        word.hasParameter = true;
-        word.parameter = static_cast<std::int32_t>(value);
+    if (position_ >= input_.size() || !isDigit(input_[position_])) {
+        return;
     }
-    if (position_ < input_.size() && input_[position_] == ' ') {
-        ++position_; // the delimiting space belongs to the word
+    // Out-of-range parameters are clamped; the digits are consumed all the same.
+    std::int64_t value = 0;
+    constexpr std::int64_t limit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
+    while (position_ < input_.size() && isDigit(input_[position_])) {
+        value = std::min(limit, value * 10 + (input_[position_] - '0'));
+        ++position_;
     }
-
-    if (word.name == "bin" && word.hasParameter) {
-        return binary(word.parameter);
+    if (negative) {
+        value = -value;
     }
-    return word;
+    value = std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
+                                     std::numeric_limits<std::int32_t>::max());
+    word.hasParameter = true;
+    word.parameter = static_cast<std::int32_t>(value);
 }
 
 RtfToken RtfLexer::binary(std::int32_t length) {

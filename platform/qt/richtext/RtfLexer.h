@@ -36,6 +36,10 @@ public:
 
 private:
     RtfToken controlWord();
+    // \ and one non-letter, or \'hh.
+    RtfToken controlSymbol();
+    // The optional signed number after a control word's name.
+    void readParameter(RtfToken& word);
     RtfToken binary(std::int32_t length);
 
     std::string_view input_;

@@ -1,0 +1,69 @@
+#include "platform/qt/richtext/RtfFontTable.h"
+
+namespace qtbackend {
+
+namespace {
+
+constexpr std::size_t MaxFontNameBytes = 256;
+
+SymbolFont symbolFontNamed(const QString& family) {
+    if (family.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0) {
+        return SymbolFont::Symbol;
+    }
+    if (family.startsWith(QLatin1String("Wingdings"), Qt::CaseInsensitive)) {
+        return SymbolFont::Wingdings;
+    }
+    return SymbolFont::None;
+}
+
+} // namespace
+
+void RtfFontTable::begin(std::int32_t number) {
+    defining_ = Definition{};
+    defining_.active = true;
+    defining_.number = number;
+}
+
+void RtfFontTable::text(std::string_view bytes, CodePageDecoder& decoder, int documentCodePage) {
+    if (!defining_.active) {
+        return;
+    }
+    for (const char c : bytes) {
+        if (c == ';') {
+            commit(decoder, documentCodePage);
+            return;
+        }
+        if (defining_.name.size() < MaxFontNameBytes) {
+            defining_.name.push_back(c);
+        }
+    }
+}
+
+void RtfFontTable::commit(CodePageDecoder& decoder, int documentCodePage) {
+    if (!defining_.active) {
+        return;
+    }
+    defining_.active = false;
+    RtfFont font;
+    if (defining_.codePage > 0) {
+        font.codePage = defining_.codePage;
+    } else if (defining_.charset >= 0) {
+        font.codePage = codePageForCharset(defining_.charset);
+    }
+    font.family =
+        decoder.decode(defining_.name, font.codePage > 0 ? font.codePage : documentCodePage)
+            .trimmed();
+    font.symbol = symbolFontNamed(font.family);
+    font.styleHint = defining_.styleHint;
+    fonts_.insert(defining_.number, font);
+}
+
+const RtfFont* RtfFontTable::find(std::int32_t number) const {
+    auto found = fonts_.constFind(number >= 0 ? number : default_);
+    if (found == fonts_.constEnd()) {
+        found = fonts_.constFind(default_);
+    }
+    return found == fonts_.constEnd() ? nullptr : &found.value();
+}
+
+} // namespace qtbackend

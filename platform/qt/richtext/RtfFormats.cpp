@@ -1,0 +1,137 @@
+#include "platform/qt/richtext/RtfFormats.h"
+
+#include <algorithm>
+
+#include <QHashFunctions>
+#include <QList>
+
+#include "platform/qt/richtext/RichTextProperties.h"
+#include "platform/qt/richtext/RtfColorTable.h"
+#include "platform/qt/richtext/RtfFontTable.h"
+
+namespace qtbackend {
+
+namespace {
+
+using richtext::FormatKey;
+using richtext::TwipsPerPixel;
+
+void setLineSpacing(QTextBlockFormat& format, const RtfParagraphState& paragraph) {
+    // \sl: at least N twips, exactly -N twips, or with \slmult1 N/240 lines.
+    if (paragraph.lineSpacing == 0) {
+        return;
+    }
+    if (paragraph.lineMultiple) {
+        if (paragraph.lineSpacing > 0) {
+            format.setLineHeight(paragraph.lineSpacing * 100.0 / 240.0,
+                                 QTextBlockFormat::ProportionalHeight);
+        }
+    } else if (paragraph.lineSpacing > 0) {
+        format.setLineHeight(paragraph.lineSpacing / TwipsPerPixel,
+                             QTextBlockFormat::MinimumHeight);
+    } else {
+        format.setLineHeight(-paragraph.lineSpacing / TwipsPerPixel,
+                             QTextBlockFormat::FixedHeight);
+    }
+}
+
+// RTF measures tab stops from the text area's edge, Qt from where the first line starts. A
+// hanging indent is a tab stop of its own, as word processors treat it, unless a set one comes
+// first.
+void setTabStops(QTextBlockFormat& format, const RtfParagraphState& paragraph) {
+    const std::int32_t lineStart = paragraph.leftIndent + paragraph.firstIndent;
+    QList<QTextOption::Tab> tabs;
+    std::size_t key = 0;
+    bool setStopBeforeIndent = false;
+    for (const RtfTabStop& tab : paragraph.tabs) {
+        if (tab.position <= lineStart) {
+            continue;
+        }
+        QTextOption::Tab stop((tab.position - lineStart) / TwipsPerPixel, tab.type);
+        if (tab.type == QTextOption::DelimiterTab) {
+            stop.delimiter = QLatin1Char('.');
+        }
+        tabs.append(stop);
+        key = qHashMulti(key, tab.position, int(tab.type));
+        setStopBeforeIndent = setStopBeforeIndent || tab.position <= paragraph.leftIndent;
+    }
+    if (paragraph.firstIndent < 0 && !setStopBeforeIndent) {
+        tabs.append(QTextOption::Tab(-paragraph.firstIndent / TwipsPerPixel, QTextOption::LeftTab));
+    }
+    if (tabs.isEmpty()) {
+        return;
+    }
+    std::sort(tabs.begin(), tabs.end(), [](const QTextOption::Tab& a, const QTextOption::Tab& b) {
+        return a.position < b.position;
+    });
+    format.setTabPositions(tabs);
+    format.setProperty(FormatKey, int(qHashMulti(key, lineStart))); // see rtfCharFormat()
+}
+
+} // namespace
+
+QTextCharFormat rtfCharFormat(const RtfCharacterState& character, const RtfFont* font,
+                              const RtfColorTable& colors) {
+    QTextCharFormat format;
+    if (font != nullptr) {
+        if (!font->family.isEmpty()) {
+            format.setFontFamilies(QStringList{font->family});
+        }
+        if (font->styleHint != QFont::AnyStyle) {
+            format.setFontStyleHint(font->styleHint);
+        }
+    }
+    format.setFontPointSize(character.halfPoints / 2.0);
+    format.setFontWeight(character.bold ? QFont::Bold : QFont::Normal);
+    format.setFontItalic(character.italic);
+    format.setFontStrikeOut(character.strike);
+    format.setUnderlineStyle(character.underline);
+    if (character.caps) {
+        format.setFontCapitalization(QFont::AllUppercase);
+    } else if (character.smallCaps) {
+        format.setFontCapitalization(QFont::SmallCaps);
+    }
+    if (character.vertical != QTextCharFormat::AlignNormal) {
+        format.setVerticalAlignment(character.vertical);
+    }
+    const QColor foreground = colors.color(character.foreground);
+    const QColor background = colors.color(character.background);
+    if (foreground.isValid()) {
+        format.setForeground(foreground);
+    }
+    if (background.isValid()) {
+        format.setBackground(background);
+    }
+    // Qt hashes font lists and brushes by their type alone, so formats that differ only in
+    // font or colour all collide in the document's format table and each new one is compared
+    // with all the others. A key that tells them apart keeps the table's cost linear.
+    format.setProperty(FormatKey, int(qHashMulti(0, font != nullptr ? font->family : QString(),
+                                                 foreground.rgba(), background.rgba())));
+    return format;
+}
+
+QTextBlockFormat rtfBlockFormat(const RtfParagraphState& paragraph) {
+    QTextBlockFormat format;
+    format.setAlignment(paragraph.alignment);
+    format.setLeftMargin(paragraph.leftIndent / TwipsPerPixel);
+    format.setRightMargin(paragraph.rightIndent / TwipsPerPixel);
+    format.setTextIndent(paragraph.firstIndent / TwipsPerPixel);
+    format.setTopMargin(paragraph.spaceBefore / TwipsPerPixel);
+    format.setBottomMargin(paragraph.spaceAfter / TwipsPerPixel);
+    const auto setTwips = [&format](int property, std::int32_t twips) {
+        if (twips != 0) {
+            format.setProperty(property, twips);
+        }
+    };
+    setTwips(richtext::LeftMarginTwips, paragraph.leftIndent);
+    setTwips(richtext::RightMarginTwips, paragraph.rightIndent);
+    setTwips(richtext::TextIndentTwips, paragraph.firstIndent);
+    setLineSpacing(format, paragraph);
+    setTabStops(format, paragraph);
+    if (paragraph.pageBreakBefore) {
+        format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    }
+    return format;
+}
+
+} // namespace qtbackend
