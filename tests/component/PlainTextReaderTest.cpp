@@ -8,9 +8,11 @@
 
 #include <QFontInfo>
 #include <QTextBlock>
+#include <QTextBoundaryFinder>
 #include <QTextDocument>
 #include <gtest/gtest.h>
 
+#include "platform/qt/richtext/LongWordBreaker.h"
 #include "platform/qt/richtext/RichTextReader.h"
 
 namespace {
@@ -157,3 +159,59 @@ TEST(PlainTextFont, rtfExtensionDoesNotMatterOnlyTheContent) {
 }
 
 } // namespace
+
+// Words longer than Qt's line breaking can afford get break opportunities; nothing else changes.
+struct LongWordCase {
+    const char* name;
+    std::vector<std::u16string> pieces; // appended one after the other, as runs of a paragraph
+    bool broken;
+};
+
+void PrintTo(const LongWordCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class LongWords : public ::testing::TestWithParam<LongWordCase> {};
+
+TEST_P(LongWords, breakOnlyWhereNoOpportunityIsNear) {
+    const LongWordCase& row = GetParam();
+    qtbackend::LongWordBreaker breaker;
+    QString out;
+    QString in;
+    for (const std::u16string& piece : row.pieces) {
+        in += QString::fromStdU16String(piece);
+        breaker.append(out, QString::fromStdU16String(piece));
+    }
+    const qsizetype breaks = out.count(QChar(0x200B));
+    EXPECT_EQ(breaks > 0, row.broken);
+    EXPECT_EQ(QString(out).remove(QChar(0x200B)), in);
+    // No run without a break opportunity longer than the limit, and no break inside a pair.
+    QTextBoundaryFinder lines(QTextBoundaryFinder::Line, out);
+    qsizetype run = 0;
+    for (qsizetype i = 1; i <= out.size(); ++i) {
+        lines.setPosition(i);
+        run = lines.isAtBoundary() ? 0 : run + 1;
+        ASSERT_LE(run, qtbackend::LongWordBreaker::MaxUnbrokenRun +
+                           qtbackend::LongWordBreaker::BreakEvery);
+        ASSERT_FALSE(out[i - 1] == u'\x200B' && i < out.size() && out[i].isLowSurrogate());
+    }
+}
+
+std::u16string repeated(std::u16string_view unit, int times) {
+    std::u16string text;
+    for (int i = 0; i < times; ++i) {
+        text += unit;
+    }
+    return text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, LongWords,
+    ::testing::Values(
+        LongWordCase{"prose", {repeated(u"the quick brown fox ", 500)}, false},
+        LongWordCase{"url_of_hundreds", {repeated(u"abcdefghij", 90)}, false},
+        LongWordCase{"chinese_breaks_between_characters", {repeated(u"汉字", 3000)}, false},
+        LongWordCase{"megabyte_word", {repeated(u"abcdefghij", 3000)}, true},
+        LongWordCase{"word_across_runs", {repeated(u"abcdefghij", 80), repeated(u"k", 800)}, true},
+        LongWordCase{"pairs_stay_whole", {repeated(u"\U0001D400", 3000)}, true}),
+    [](const auto& info) { return std::string(info.param.name); });

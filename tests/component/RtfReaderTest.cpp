@@ -5,11 +5,14 @@
 #include <string>
 #include <vector>
 
+#include <QSet>
 #include <QTextBlock>
 #include <QTextBlockFormat>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <gtest/gtest.h>
 
+#include "platform/qt/richtext/FontFaceBudget.h"
 #include "platform/qt/richtext/RichTextReader.h"
 #include "platform/qt/richtext/RtfLexer.h"
 
@@ -195,3 +198,32 @@ TEST(RtfTables, longTablesGoOnInNewTablesWithEveryRowKept) {
 }
 
 } // namespace
+
+TEST(RtfFonts, aDocumentPrintsInABoundedNumberOfFaces) {
+    // A font and a size for every character: the first faces print as asked, the rest in the
+    // nearest of those, and every character is kept.
+    std::string rtf = "{\\rtf1{\\fonttbl";
+    for (int i = 0; i < 400; ++i) {
+        rtf += "{\\f" + std::to_string(i) + " Family " + std::to_string(i) + ";}";
+    }
+    rtf += "}";
+    for (int i = 0; i < 400; ++i) {
+        rtf += "\\f" + std::to_string(i) + "\\fs" + std::to_string(20 + i) + " x";
+    }
+    rtf += "}";
+    QTextDocument document;
+    qtbackend::readRichTextContent(QByteArray::fromStdString(rtf), document);
+    EXPECT_EQ(document.toPlainText(), QString(400, u'x'));
+    QSet<QString> faces;
+    QTextCursor cursor(&document);
+    for (int position = 1; position <= 400; ++position) {
+        cursor.setPosition(position);
+        const QTextCharFormat format = cursor.charFormat();
+        faces.insert(format.fontFamilies().toStringList().join(u',') + u'/' +
+                     QString::number(format.fontPointSize()));
+    }
+    EXPECT_EQ(faces.size(), qsizetype(qtbackend::FontFaceBudget::MaxFaces));
+    cursor.setPosition(1);
+    EXPECT_EQ(cursor.charFormat().fontFamilies().toStringList(), QStringList{"Family 0"});
+    EXPECT_EQ(cursor.charFormat().fontPointSize(), 10);
+}

@@ -10,6 +10,7 @@
 
 #include "platform/Strings.h"
 #include "platform/qt/richtext/CodePages.h"
+#include "platform/qt/richtext/LongWordBreaker.h"
 #include "platform/qt/richtext/TextSanitizer.h"
 
 namespace qtbackend {
@@ -97,6 +98,15 @@ void appendExpandingTabs(QString& out, QStringView line) {
     }
 }
 
+// A line long enough to hold a word Qt's line breaking would take the square of its length for.
+void appendLongLine(QString& out, QStringView characters) {
+    QString clean;
+    appendSanitizedText(clean, characters);
+    QString expanded;
+    appendExpandingTabs(expanded, clean);
+    LongWordBreaker().append(out, expanded);
+}
+
 } // namespace
 
 QString decodePlainText(QByteArrayView bytes) {
@@ -153,7 +163,9 @@ void readPlainText(QByteArrayView bytes, QTextDocument& document) {
         }
         first = false;
         const QStringView characters = QStringView(text).sliced(lineSpan.start, lineSpan.length);
-        if (characters.contains(u'\t')) {
+        if (characters.size() > LongWordBreaker::MaxUnbrokenRun) {
+            appendLongLine(run, characters);
+        } else if (characters.contains(u'\t')) {
             line.clear();
             appendSanitizedText(line, characters);
             appendExpandingTabs(run, line);

@@ -60,6 +60,7 @@ void QtRichTextEngine::setDocument(std::unique_ptr<QTextDocument> document) {
     // The text area is all there is of the page: the margins are the caller's.
     document->setDocumentMargin(0);
     pages_.reset();
+    fonts_.release();
     document_ = std::move(document);
 }
 
@@ -73,6 +74,7 @@ std::u16string QtRichTextEngine::text() const {
 std::int32_t QtRichTextEngine::formatRange(bool render, const platform::FORMATRANGE* range) {
     if (range == nullptr) {
         pages_.reset();
+        fonts_.release();
         return 0;
     }
     QtDeviceContext& target = deviceContext(range->hdcTarget);
@@ -95,6 +97,7 @@ std::int32_t QtRichTextEngine::formatRange(bool render, const platform::FORMATRA
         pages_.reset();
         // Side margins and indents are taken as device pixels by Qt's layout.
         fitParagraphsToDevice(*document_, device.logicalDpiX());
+        fonts_.load(*document_, device);
         pages_ = std::make_unique<PagedLayout>(*document_, device, area, render);
         ++layoutsMade_;
     }

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/Backend.h"
+#include "platform/qt/richtext/LoadedFonts.h"
 
 class QTextDocument;
 
@@ -30,6 +31,7 @@ public:
 
 private:
     std::unique_ptr<QTextDocument> document_;
+    LoadedFonts fonts_;                  // while pages_ lays out and draws
     std::unique_ptr<PagedLayout> pages_; // after document_: it refers to the document
     int layoutsMade_ = 0;
 };

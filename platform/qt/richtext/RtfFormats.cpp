@@ -30,8 +30,7 @@ void setLineSpacing(QTextBlockFormat& format, const RtfParagraphState& paragraph
         format.setLineHeight(paragraph.lineSpacing / TwipsPerPixel,
                              QTextBlockFormat::MinimumHeight);
     } else {
-        format.setLineHeight(-paragraph.lineSpacing / TwipsPerPixel,
-                             QTextBlockFormat::FixedHeight);
+        format.setLineHeight(-paragraph.lineSpacing / TwipsPerPixel, QTextBlockFormat::FixedHeight);
     }
 }
 

@@ -254,9 +254,16 @@ void RtfReader::flushText() {
     }
     if (!pendingState_.hidden) {
         resolveSectionBreak();
-        builder_.insertText(sanitizeInlineText(pendingText_), charFormat(pendingState_), inTable());
+        QString text;
+        words_.append(text, sanitizeInlineText(pendingText_));
+        builder_.insertText(text, charFormat(pendingState_), inTable());
     }
     pendingText_.clear();
+}
+
+void RtfReader::endParagraphText() {
+    flushText();
+    words_.reset();
 }
 
 void RtfReader::resolveSectionBreak() {
@@ -277,8 +284,20 @@ int RtfReader::codePageOf(const RtfFont* font) const {
     return font != nullptr && font->codePage > 0 ? font->codePage : documentCodePage_;
 }
 
-QTextCharFormat RtfReader::charFormat(const RtfCharacterState& character) const {
-    return rtfCharFormat(character, fonts_.find(character.font), colors_);
+QTextCharFormat RtfReader::charFormat(const RtfCharacterState& character) {
+    const RtfFont* font = fonts_.find(character.font);
+    const FontFace face = faces_.admit({font != nullptr ? font->family : QString(),
+                                        character.halfPoints, character.bold, character.italic});
+    RtfCharacterState printed = character;
+    printed.halfPoints = face.halfPoints;
+    printed.bold = face.bold;
+    printed.italic = face.italic;
+    if (face.family == (font != nullptr ? font->family : QString())) {
+        return rtfCharFormat(printed, font, colors_);
+    }
+    RtfFont substitute = font != nullptr ? *font : RtfFont{};
+    substitute.family = face.family;
+    return rtfCharFormat(printed, &substitute, colors_);
 }
 
 QTextBlockFormat RtfReader::blockFormat() const {

@@ -10,6 +10,8 @@
 #include <QTextCharFormat>
 
 #include "platform/qt/richtext/CodePages.h"
+#include "platform/qt/richtext/FontFaceBudget.h"
+#include "platform/qt/richtext/LongWordBreaker.h"
 #include "platform/qt/richtext/RtfColorTable.h"
 #include "platform/qt/richtext/RtfDocumentBuilder.h"
 #include "platform/qt/richtext/RtfFontTable.h"
@@ -66,13 +68,16 @@ private:
     void prepareText();
     void flushBytes();
     void flushText();
+    // Flushes the text before a paragraph, cell or page ends.
+    void endParagraphText();
     void resolveSectionBreak();
 
     // Whether the paragraph being read belongs to a table: marked \intbl, or read between a row's
     // \trowd and its \row (pandoc resets \intbl with \pard inside cells), or ended by \cell.
     bool inTable() const;
     int codePageOf(const RtfFont* font) const;
-    QTextCharFormat charFormat(const RtfCharacterState& character) const;
+    // The format of characters in this state, in a face the document's budget admits.
+    QTextCharFormat charFormat(const RtfCharacterState& character);
     QTextBlockFormat blockFormat() const;
 
     RtfGroupState& state() { return stack_.back(); }
@@ -89,11 +94,14 @@ private:
     int documentCodePage_ = 1252;
     RtfFontTable fonts_;
     RtfColorTable colors_;
+    FontFaceBudget faces_;
 
     bool rowOpen_ = false;
     bool cellMarkSeen_ = false;
     bool sectionBreakPage_ = true;
     bool sectionBreakPending_ = false;
+
+    LongWordBreaker words_;
 
     // Text gathered under one character state, handed to the builder in one piece.
     RtfCharacterState pendingState_;

@@ -32,8 +32,8 @@ void RtfReader::destination(const RtfControlWord& word) {
         colors_.begin();
         break;
     case RtfWord::NestedTableProperties:
-        destination = destination == RtfDestination::Body ? RtfDestination::NestedRow
-                                                          : RtfDestination::Skip;
+        destination =
+            destination == RtfDestination::Body ? RtfDestination::NestedRow : RtfDestination::Skip;
         break;
     case RtfWord::FieldResult:
     case RtfWord::ListText:
@@ -160,8 +160,8 @@ void RtfReader::toggle(const RtfControlWord& word, bool on) {
         character.smallCaps = on;
         break;
     case RtfWord::Underline:
-        character.underline =
-            on ? static_cast<QTextCharFormat::UnderlineStyle>(word.value) : QTextCharFormat::NoUnderline;
+        character.underline = on ? static_cast<QTextCharFormat::UnderlineStyle>(word.value)
+                                 : QTextCharFormat::NoUnderline;
         break;
     default:
         break;
@@ -309,7 +309,7 @@ void RtfReader::symbol(const RtfControlWord& word) {
     const bool inTable = this->inTable();
     switch (word.word) {
     case RtfWord::Paragraph:
-        flushText();
+        endParagraphText();
         resolveSectionBreak();
         builder_.endParagraph(blockFormat(), charFormat(state().character), inTable);
         break;
@@ -322,25 +322,25 @@ void RtfReader::symbol(const RtfControlWord& word) {
         appendCharacter(u'\t');
         break;
     case RtfWord::Page:
-        flushText();
+        endParagraphText();
         resolveSectionBreak();
         builder_.breakPage(blockFormat(), charFormat(state().character), inTable);
         break;
     case RtfWord::Section:
-        flushText();
+        endParagraphText();
         resolveSectionBreak();
         builder_.closeParagraph(blockFormat(), charFormat(state().character), inTable);
         sectionBreakPending_ = true;
         break;
     case RtfWord::Cell:
         cellMarkSeen_ = true; // a cell mark is in a table, \intbl or not
-        flushText();
+        endParagraphText();
         resolveSectionBreak();
         builder_.endCell(blockFormat(), charFormat(state().character));
         break;
     case RtfWord::Row:
         cellMarkSeen_ = true;
-        flushText();
+        endParagraphText();
         builder_.endRow();
         rowOpen_ = false;
         cellMarkSeen_ = false;
