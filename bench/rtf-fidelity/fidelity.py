@@ -86,8 +86,10 @@ class References:
         with tempfile.TemporaryDirectory(prefix="rtf-fidelity-lo-") as tmp:
             out = pathlib.Path(tmp)
             for target, suffix in [("txt:Text (encoded):UTF8", ".txt"), ("pdf", ".pdf")]:
-                convert(stale, target, out, timeout=3600)
-                # A file that stops LibreOffice stops the files after it: those go one by one.
+                # A file that stops LibreOffice stops the files after it in the same run: runs
+                # of 20, and what they missed one by one.
+                for start in range(0, len(stale), 20):
+                    convert(stale[start:start + 20], target, out, timeout=1200)
                 for rtf in stale:
                     if not (out / (rtf.stem + suffix)).exists():
                         convert([rtf], target, out, timeout=300)
