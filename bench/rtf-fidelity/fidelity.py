@@ -1,13 +1,13 @@
 """How much of real-world RTF Quillet prints. LibreOffice's plain-text export of each file gives
 the reference words; Quillet prints the file on the private print server and pdftotext reads its
-job back. A file's score is the share of reference words (NFKC, case-folded, split on white
-space, counted as a multiset) that Quillet's job holds. Han, kana and hangul are written without
-spaces and cut at different places on different pages, so each of their characters counts as a
-word of its own.
+job back. A file's score is the share of reference words (NFKC, case-folded, invisible format
+characters dropped, split on white space, counted as a multiset) that Quillet's job holds. Han,
+kana and hangul are written without spaces and cut at different places on different pages, so
+each of their characters counts as a word of its own.
 
 Pictures: the bitmaps (pdfimages -list, type image) in LibreOffice's PDF of the file beside
-those in Quillet's job. Wrong letters: words Quillet prints that the reference lacks and that
-hold a non-ASCII letter, the mark of text decoded through the wrong code page.
+those in Quillet's job. Wrong letters: words Quillet prints that the reference lacks entirely and
+that hold a non-ASCII letter, the mark of text decoded through the wrong code page.
 
 LibreOffice's text, picture count and version are cached in CORPUS/.reference/, keyed by the
 file's SHA-256; Quillet's jobs and the words each file lost go to BUILD/rtf-fidelity/CORPUS/."""
@@ -36,7 +36,10 @@ UNSPACED = re.compile("([\u2e80-\u9fff\uac00-\ud7af\uf900-\ufaff\uff66-\uff9f"
 
 def words(text):
     """The words of text as a multiset, normalised as described above."""
-    text = unicodedata.normalize("NFKC", text).casefold().replace("\ufeff", "")
+    text = unicodedata.normalize("NFKC", text).casefold()
+    # Format characters (bidi marks, zero-width space, BOM) are invisible on paper, and
+    # pdftotext adds bidi marks of its own around right-to-left runs.
+    text = "".join(c for c in text if unicodedata.category(c) != "Cf")
     text = UNSPACED.sub(r" \1 ", text)
     return collections.Counter(text.split())
 
@@ -157,7 +160,7 @@ def measure(bench, refs, rtf, jobs):
     printed = pdf_words(job) if job else collections.Counter()
     matched = sum((reference & printed).values())
     extra = printed - reference
-    wrong = {w: n for w, n in extra.items() if has_foreign_letter(w)}
+    wrong = {w: n for w, n in extra.items() if w not in reference and has_foreign_letter(w)}
     lost = reference - printed
     (jobs / (rtf.stem + ".lost.txt")).write_text(
         "".join(f"{n}\t{w}\n" for w, n in lost.most_common()) +
