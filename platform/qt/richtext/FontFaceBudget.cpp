@@ -28,8 +28,9 @@ std::size_t FontFaceBudget::nearest(const FontFace& wanted) const {
     // A different family weighs more than a different style, which weighs more than any
     // difference in size (sizes run from 2 to 3276 half-points).
     const auto distance = [&wanted](const FontFace& face) {
-        return (face.family != wanted.family ? 100000 : 0) + (face.bold != wanted.bold ? 10000 : 0) +
-               (face.italic != wanted.italic ? 10000 : 0) + std::abs(face.halfPoints - wanted.halfPoints);
+        return (face.family != wanted.family ? 100000 : 0) +
+               (face.bold != wanted.bold ? 10000 : 0) + (face.italic != wanted.italic ? 10000 : 0) +
+               std::abs(face.halfPoints - wanted.halfPoints);
     };
     std::size_t best = 0;
     int bestDistance = std::numeric_limits<int>::max();

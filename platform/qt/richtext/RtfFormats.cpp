@@ -93,8 +93,12 @@ QTextCharFormat rtfCharFormat(const RtfCharacterState& character, const RtfFont*
     if (character.vertical != QTextCharFormat::AlignNormal) {
         format.setVerticalAlignment(character.vertical);
     }
-    const QColor foreground = colors.color(character.foreground);
-    const QColor background = colors.color(character.background);
+    // Index 0 is the automatic colour, whatever the table's first entry says: writers that put
+    // black there mean text colour by \cf0, not a black background by \cb0 or \highlight0.
+    const QColor foreground =
+        character.foreground > 0 ? colors.color(character.foreground) : QColor();
+    const QColor background =
+        character.background > 0 ? colors.color(character.background) : QColor();
     if (foreground.isValid()) {
         format.setForeground(foreground);
     }
