@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "app/Form1Icon.h"
 #include "platform/Runtime.h"
 
 namespace {
@@ -14,7 +15,7 @@ constexpr int ClientHeight = 30;
 } // namespace
 
 Form1::Form1()
-    : platform::Form(u"Quillet", ClientWidth, ClientHeight),
+    : platform::Form(u"Quillet", ClientWidth, ClientHeight, form1Icon()),
       wbr(*this, {.left = 120, .top = 2040, .width = 5655, .height = 2535}), rtbPrint(*this),
       dlg(*this), FileBox(*this, u"*.jpg;*.gif;*.bmp;*.tif"), txtCommand(*this), lstPrint(*this),
       pic(*this, 2535, 1095), tmr(*this) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "platform/Picture.h"
@@ -19,9 +20,10 @@ class WindowPeer {
 public:
     virtual ~WindowPeer() = default;
 
-    // Puts the window on screen at the system's default place.
-    virtual void show(const std::u16string& caption, int clientWidthTwips,
-                      int clientHeightTwips) = 0;
+    // Puts the window on screen at the system's default place, with its icon (the bytes of an
+    // .ico file; empty for none).
+    virtual void show(const std::u16string& caption, int clientWidthTwips, int clientHeightTwips,
+                      std::span<const std::uint8_t> icon) = 0;
 };
 
 class TimerPeer {
@@ -77,7 +79,8 @@ public:
 };
 
 struct WebEngineEvents {
-    // A document, the page or one of its frames, finished loading; its address.
+    // The page finished loading, its frames included; its address. Raised once per page: the
+    // engine reports the whole load, not each frame.
     std::function<void(const std::u16string& url)> documentComplete;
 };
 

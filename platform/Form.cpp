@@ -16,9 +16,10 @@ public:
     }
 };
 
-Form::Form(std::u16string caption, int clientWidthTwips, int clientHeightTwips)
+Form::Form(std::u16string caption, int clientWidthTwips, int clientHeightTwips,
+           std::span<const std::uint8_t> icon)
     : caption_(std::move(caption)), clientWidthTwips_(clientWidthTwips),
-      clientHeightTwips_(clientHeightTwips),
+      clientHeightTwips_(clientHeightTwips), icon_(icon),
       clientDeviceContext_(std::make_unique<ClientDeviceContext>()) {}
 
 Form::~Form() = default;
@@ -46,7 +47,7 @@ void Form::Unload() {
 
 void Form::Show() {
     if (loaded_ && peer_ != nullptr) {
-        peer_->show(caption_, clientWidthTwips_, clientHeightTwips_);
+        peer_->show(caption_, clientWidthTwips_, clientHeightTwips_, icon_);
     }
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -17,7 +19,9 @@ class WindowPeer;
 // runtime shows it.
 class Form : public Window {
 public:
-    Form(std::u16string caption, int clientWidthTwips, int clientHeightTwips);
+    // icon: the bytes of the window's .ico file, which outlive the form.
+    Form(std::u16string caption, int clientWidthTwips, int clientHeightTwips,
+         std::span<const std::uint8_t> icon);
     ~Form() override;
 
     void onLoad(std::function<void()> handler) { loadHandler_ = std::move(handler); }
@@ -47,6 +51,7 @@ private:
     std::u16string caption_;
     int clientWidthTwips_;
     int clientHeightTwips_;
+    std::span<const std::uint8_t> icon_;
     std::function<void()> loadHandler_;
     std::vector<Control*> controls_;
     std::unique_ptr<WindowPeer> peer_;

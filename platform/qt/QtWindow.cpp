@@ -1,12 +1,31 @@
 #include "platform/qt/QtWindow.h"
 
+#include <QBuffer>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 #include <QString>
 
 namespace qtbackend {
 
 namespace {
+
+// Every picture of an .ico file, each for the sizes and colour depths it was drawn for.
+QIcon iconFrom(std::span<const std::uint8_t> bytes) {
+    QByteArray data(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+    QBuffer buffer(&data);
+    QImageReader reader(&buffer, "ico");
+    QIcon icon;
+    for (int i = 0; i < reader.imageCount() && reader.jumpToImage(i); ++i) {
+        const QImage image = reader.read();
+        if (!image.isNull()) {
+            icon.addPixmap(QPixmap::fromImage(image));
+        }
+    }
+    return icon;
+}
 
 class FormWidget : public QWidget {
 public:
@@ -45,11 +64,13 @@ QtWindow::~QtWindow() {
     }
 }
 
-void QtWindow::show(const std::u16string& caption, int clientWidthTwips, int clientHeightTwips) {
+void QtWindow::show(const std::u16string& caption, int clientWidthTwips, int clientHeightTwips,
+                    std::span<const std::uint8_t> icon) {
     if (widget_ == nullptr) {
         return;
     }
     widget_->setWindowTitle(QString::fromStdU16String(caption));
+    widget_->setWindowIcon(iconFrom(icon));
     const int dpi = widget_->logicalDpiX();
     widget_->setFixedSize(clientWidthTwips * dpi / 1440, clientHeightTwips * dpi / 1440);
     widget_->show();

@@ -16,7 +16,8 @@ public:
     explicit QtWindow(std::function<void()> closedFromOutside);
     ~QtWindow() override;
 
-    void show(const std::u16string& caption, int clientWidthTwips, int clientHeightTwips) override;
+    void show(const std::u16string& caption, int clientWidthTwips, int clientHeightTwips,
+              std::span<const std::uint8_t> icon) override;
 
     // The widget that owns the form's dialogs and child controls.
     QWidget* widget() const { return widget_; }

@@ -12,8 +12,10 @@ public:
     }
     ~Window() override { backend_.liveWindow_ = nullptr; }
 
-    void show(const std::u16string& caption, int clientWidthTwips, int clientHeightTwips) override {
+    void show(const std::u16string& caption, int clientWidthTwips, int clientHeightTwips,
+              std::span<const std::uint8_t> icon) override {
         backend_.windowShown = true;
+        backend_.shownIcon.assign(icon.begin(), icon.end());
         backend_.shownCaption = caption;
         backend_.shownClientWidthTwips = clientWidthTwips;
         backend_.shownClientHeightTwips = clientHeightTwips;

@@ -30,6 +30,7 @@ public:
     std::u16string shownCaption;
     int shownClientWidthTwips = 0;
     int shownClientHeightTwips = 0;
+    std::vector<std::uint8_t> shownIcon;
     // Whether a window exists now (created and not yet destroyed).
     bool windowAlive() const { return liveWindow_ != nullptr; }
     // The user closes the window, from outside the program.

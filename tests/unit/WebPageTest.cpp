@@ -134,6 +134,17 @@ TEST_F(WebPageTest, AWholeRunEndsWithTheTimer) {
     EXPECT_EQ(backend.shownCaption, u"Quillet");
     EXPECT_EQ(backend.shownClientWidthTwips, 1950);
     EXPECT_EQ(backend.shownClientHeightTwips, 30);
+    // An .ico of two 16 x 16 pictures: 16 colours at 4 bits, 256 colours at 8 bits.
+    const std::vector<std::uint8_t>& icon = backend.shownIcon;
+    ASSERT_GE(icon.size(), 38U);
+    EXPECT_EQ(std::vector<std::uint8_t>(icon.begin(), icon.begin() + 6),
+              (std::vector<std::uint8_t>{0, 0, 1, 0, 2, 0}));
+    EXPECT_EQ(std::vector<std::uint8_t>(icon.begin() + 6, icon.begin() + 9),
+              (std::vector<std::uint8_t>{16, 16, 16}));
+    EXPECT_EQ(icon[12], 4);
+    EXPECT_EQ(std::vector<std::uint8_t>(icon.begin() + 22, icon.begin() + 25),
+              (std::vector<std::uint8_t>{16, 16, 0}));
+    EXPECT_EQ(icon[28], 8);
     EXPECT_EQ(backend.web.commands, std::vector<Command>{PrintAskingTheUser});
     EXPECT_TRUE(backend.printDialogRecords.empty());
 }
