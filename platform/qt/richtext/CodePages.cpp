@@ -49,9 +49,9 @@ constexpr GlyphMapping SymbolGlyphs[] = {
 
 // Wingdings: the glyphs word processors put in front of list items.
 constexpr GlyphMapping WingdingsGlyphs[] = {
-    {0x6C, 0x25CF}, {0x6E, 0x25A0}, {0x6F, 0x25A1}, {0x71, 0x2751}, {0x75, 0x25C6},
-    {0x76, 0x2756}, {0x9F, 0x2022}, {0xA7, 0x25AA}, {0xA8, 0x25FB}, {0xD8, 0x27A2},
-    {0xE0, 0x2192}, {0xE8, 0x2794}, {0xF0, 0x21E8}, {0xFB, 0x2717}, {0xFC, 0x2713},
+    {0x6C, 0x25CF}, {0x6E, 0x25A0}, {0x6F, 0x25A1}, {0x71, 0x2751}, {0x75, 0x25C6}, {0x76, 0x2756},
+    {0x9F, 0x2022}, {0xA7, 0x25AA}, {0xA8, 0x25FB}, {0xD8, 0x27A2}, {0xE0, 0x2192}, {0xE8, 0x2794},
+    {0xF0, 0x21E8}, {0xFB, 0x2717}, {0xFC, 0x2713}, {0xFD, 0x2612}, {0xFE, 0x2611},
 };
 
 template <std::size_t N> char16_t lookUp(const GlyphMapping (&table)[N], unsigned char byte) {
@@ -154,6 +154,16 @@ char16_t mapSymbolFontCharacter(char16_t character, SymbolFont font) {
         return character;
     }
     return mapSymbolByte(static_cast<unsigned char>(character - 0xF000), font);
+}
+
+SymbolFont symbolFontNamed(const QString& family) {
+    if (family.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0) {
+        return SymbolFont::Symbol;
+    }
+    if (family.startsWith(QLatin1String("Wingdings"), Qt::CaseInsensitive)) {
+        return SymbolFont::Wingdings;
+    }
+    return SymbolFont::None;
 }
 
 int codePageForCharset(int charset) {

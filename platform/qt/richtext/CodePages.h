@@ -38,6 +38,9 @@ QString decodeSymbolFont(std::string_view bytes, SymbolFont font);
 // The same for one character that a writer put in the private use area (U+F020..U+F0FF).
 char16_t mapSymbolFontCharacter(char16_t character, SymbolFont font);
 
+// The symbol font a family name stands for, or None.
+SymbolFont symbolFontNamed(const QString& family);
+
 // The code page of an RTF \fcharset, or 0 for "the document's own".
 int codePageForCharset(int charset);
 

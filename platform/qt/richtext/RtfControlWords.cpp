@@ -26,6 +26,16 @@ constexpr RtfControlWord Table[] = {
     {"pntext", K::Destination, W::ListText},
     {"nesttableprops", K::Destination, W::NestedTableProperties},
 
+    // Notes and fields
+    {"footnote", K::Destination, W::Note},
+    {"chftn", K::Symbol, W::NoteMark},
+    {"formfield", K::Destination, W::FormField},
+    {"ffdeftext", K::Destination, W::FormFieldDefaultText},
+    {"ffl", K::Destination, W::FormFieldEntry},
+    {"fftype", K::Value, W::FormFieldType, 0},
+    {"ffres", K::Value, W::FormFieldResult, 0},
+    {"ffdefres", K::Value, W::FormFieldDefault, 0},
+
     {"aftncn", K::Destination, W::Skipped},
     {"aftnsep", K::Destination, W::Skipped},
     {"aftnsepc", K::Destination, W::Skipped},
@@ -54,7 +64,6 @@ constexpr RtfControlWord Table[] = {
     {"footerf", K::Destination, W::Skipped},
     {"footerl", K::Destination, W::Skipped},
     {"footerr", K::Destination, W::Skipped},
-    {"footnote", K::Destination, W::Skipped},
     {"ftncn", K::Destination, W::Skipped},
     {"ftnsep", K::Destination, W::Skipped},
     {"ftnsepc", K::Destination, W::Skipped},

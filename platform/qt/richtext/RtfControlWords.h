@@ -25,6 +25,15 @@ enum class RtfWord {
     FieldResult,
     ListText,
     NestedTableProperties,
+    // Notes and fields
+    Note,
+    NoteMark,
+    FormField,
+    FormFieldDefaultText,
+    FormFieldEntry,
+    FormFieldType,
+    FormFieldResult,
+    FormFieldDefault,
     Skipped,
     // Character formatting
     Plain,

@@ -6,16 +6,6 @@ namespace {
 
 constexpr std::size_t MaxFontNameBytes = 256;
 
-SymbolFont symbolFontNamed(const QString& family) {
-    if (family.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0) {
-        return SymbolFont::Symbol;
-    }
-    if (family.startsWith(QLatin1String("Wingdings"), Qt::CaseInsensitive)) {
-        return SymbolFont::Wingdings;
-    }
-    return SymbolFont::None;
-}
-
 } // namespace
 
 void RtfFontTable::begin(std::int32_t number) {

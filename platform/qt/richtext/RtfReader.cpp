@@ -11,7 +11,8 @@
 
 namespace qtbackend {
 
-RtfReader::RtfReader(QTextDocument& document) : builder_(document, row_) {}
+RtfReader::RtfReader(QTextDocument& document)
+    : document_(document), builder_(document, row_), notes_(row_) {}
 
 void RtfReader::read(std::string_view rtf) {
     stack_.assign(1, RtfGroupState{});
@@ -28,6 +29,7 @@ void RtfReader::read(std::string_view rtf) {
 void RtfReader::finish() {
     flushText();
     builder_.finish(blockFormat(), charFormat(state().character), inTable());
+    notes_.appendTo(document_);
     finished_ = true;
 }
 
@@ -92,6 +94,12 @@ void RtfReader::endGroup() {
     }
     if (stack_.size() <= 1) {
         return; // a } without its {: nothing to close
+    }
+    if (state().field >= 0 && stack_.size() == fields_[std::size_t(state().field)].groupDepth) {
+        endField();
+    }
+    if (state().inNote && stack_.size() == noteDepth_) {
+        endNote();
     }
     if (stack_.size() == 2) {
         // The document's own group closes: its last paragraph keeps its formatting, and what
@@ -214,8 +222,14 @@ void RtfReader::text(std::string_view bytes) {
     case RtfDestination::ColorTable:
         colors_.text(bytes);
         break;
+    case RtfDestination::FieldInstruction:
+    case RtfDestination::FormFieldText:
+    case RtfDestination::FormFieldEntry:
+        fieldText(bytes);
+        break;
     case RtfDestination::Skip:
     case RtfDestination::NestedRow:
+    case RtfDestination::FormField:
         break;
     }
 }
@@ -226,7 +240,16 @@ void RtfReader::appendCharacter(char16_t character) {
     pendingText_.append(QChar(character));
 }
 
+void RtfReader::appendString(const QString& text) {
+    for (const QChar c : text) {
+        appendCharacter(c.unicode());
+    }
+}
+
 void RtfReader::prepareText() {
+    if (state().field >= 0) {
+        fields_[std::size_t(state().field)].resultHasText = true;
+    }
     if (state().character == pendingState_) {
         return;
     }
@@ -254,9 +277,9 @@ void RtfReader::flushText() {
     }
     if (!pendingState_.hidden) {
         resolveSectionBreak();
-        QString text;
+        QString text = state().inNote ? notes_.numberBeforeText() : QString();
         words_.append(text, sanitizeInlineText(pendingText_));
-        builder_.insertText(text, charFormat(pendingState_), inTable());
+        out().insertText(text, charFormat(pendingState_), inTable());
     }
     pendingText_.clear();
 }
@@ -277,7 +300,9 @@ void RtfReader::resolveSectionBreak() {
 }
 
 bool RtfReader::inTable() const {
-    return stack_.back().paragraph.inTable || rowOpen_ || cellMarkSeen_;
+    const RtfGroupState& group = stack_.back();
+    // A note inside a table cell is no part of the table.
+    return group.paragraph.inTable || (!group.inNote && (rowOpen_ || cellMarkSeen_));
 }
 
 int RtfReader::codePageOf(const RtfFont* font) const {

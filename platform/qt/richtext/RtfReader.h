@@ -14,7 +14,9 @@
 #include "platform/qt/richtext/LongWordBreaker.h"
 #include "platform/qt/richtext/RtfColorTable.h"
 #include "platform/qt/richtext/RtfDocumentBuilder.h"
+#include "platform/qt/richtext/RtfFields.h"
 #include "platform/qt/richtext/RtfFontTable.h"
+#include "platform/qt/richtext/RtfNotes.h"
 #include "platform/qt/richtext/RtfState.h"
 
 class QTextDocument;
@@ -61,10 +63,18 @@ private:
     bool characterValue(const RtfControlWord& word, std::int32_t parameter);
     bool paragraphValue(const RtfControlWord& word, std::int32_t parameter);
     void unicodeCharacter(std::int32_t parameter);
+    bool fieldValue(const RtfControlWord& word, std::int32_t parameter);
+    // Destinations of notes and fields; false for a word of another part.
+    bool noteOrFieldDestination(const RtfControlWord& word);
+    void fieldText(std::string_view bytes);
+    // The group of a note or a field ends.
+    void endNote();
+    void endField();
 
     // Text on its way to the builder
     void text(std::string_view bytes);
     void appendCharacter(char16_t character);
+    void appendString(const QString& text);
     void prepareText();
     void flushBytes();
     void flushText();
@@ -81,9 +91,15 @@ private:
     QTextBlockFormat blockFormat() const;
 
     RtfGroupState& state() { return stack_.back(); }
+    // Where text goes: the body, or the notes while a note is read.
+    RtfDocumentBuilder& out() { return state().inNote ? notes_.builder() : builder_; }
 
+    QTextDocument& document_;
     RtfRowDefinition row_;
     RtfDocumentBuilder builder_;
+    RtfNotes notes_;
+    std::size_t noteDepth_ = 0;    // the depth of the note group being read
+    std::vector<RtfField> fields_; // the fields being read, innermost last
     CodePageDecoder decoder_;
 
     std::vector<RtfGroupState> stack_;

@@ -10,7 +10,19 @@ namespace qtbackend {
 
 // Where the text of a group goes. NestedRow: the properties of a nested table's row, where only
 // the row's end matters.
-enum class RtfDestination { Body, Skip, FontTable, ColorTable, NestedRow };
+// FieldInstruction, FormFieldText, FormFieldEntry: text of the current field's instruction, its
+// default text and its list entries.
+enum class RtfDestination {
+    Body,
+    Skip,
+    FontTable,
+    ColorTable,
+    NestedRow,
+    FieldInstruction,
+    FormField,
+    FormFieldText,
+    FormFieldEntry
+};
 
 // The character formatting in force, as the control words of a group set it.
 struct RtfCharacterState {
@@ -57,6 +69,8 @@ struct RtfGroupState {
     RtfDestination destination = RtfDestination::Body;
     std::int32_t unicodeSkip = 1; // \uc: fallback characters after each \u
     std::int32_t skipping = 0;    // fallback characters still to skip
+    bool inNote = false;          // text goes to the notes, not the body
+    int field = -1;               // the innermost field the group belongs to, or -1
 };
 
 } // namespace qtbackend

@@ -19,10 +19,12 @@ std::int32_t clampTwips(std::int32_t twips) {
 } // namespace
 
 void RtfReader::destination(const RtfControlWord& word) {
+    if (noteOrFieldDestination(word)) {
+        return;
+    }
     RtfDestination& destination = state().destination;
     switch (word.word) {
     case RtfWord::Rtf:
-    case RtfWord::Field:
         break;
     case RtfWord::FontTable:
         destination = RtfDestination::FontTable;
@@ -169,7 +171,8 @@ void RtfReader::toggle(const RtfControlWord& word, bool on) {
 }
 
 void RtfReader::value(const RtfControlWord& word, std::int32_t parameter) {
-    if (characterValue(word, parameter) || paragraphValue(word, parameter)) {
+    if (characterValue(word, parameter) || paragraphValue(word, parameter) ||
+        fieldValue(word, parameter)) {
         return;
     }
     switch (word.word) {
@@ -311,7 +314,10 @@ void RtfReader::symbol(const RtfControlWord& word) {
     case RtfWord::Paragraph:
         endParagraphText();
         resolveSectionBreak();
-        builder_.endParagraph(blockFormat(), charFormat(state().character), inTable);
+        out().endParagraph(blockFormat(), charFormat(state().character), inTable);
+        break;
+    case RtfWord::NoteMark:
+        appendString(state().inNote ? notes_.markInNote() : notes_.markInBody());
         break;
     case RtfWord::Line:
     case RtfWord::NestedRow:
@@ -324,21 +330,29 @@ void RtfReader::symbol(const RtfControlWord& word) {
     case RtfWord::Page:
         endParagraphText();
         resolveSectionBreak();
-        builder_.breakPage(blockFormat(), charFormat(state().character), inTable);
+        out().breakPage(blockFormat(), charFormat(state().character), inTable);
         break;
     case RtfWord::Section:
         endParagraphText();
         resolveSectionBreak();
-        builder_.closeParagraph(blockFormat(), charFormat(state().character), inTable);
+        out().closeParagraph(blockFormat(), charFormat(state().character), inTable);
         sectionBreakPending_ = true;
         break;
     case RtfWord::Cell:
+        if (state().inNote) {
+            appendCharacter(u'\t'); // notes hold no tables: cells go on the line
+            break;
+        }
         cellMarkSeen_ = true; // a cell mark is in a table, \intbl or not
         endParagraphText();
         resolveSectionBreak();
         builder_.endCell(blockFormat(), charFormat(state().character));
         break;
     case RtfWord::Row:
+        if (state().inNote) {
+            symbol(*findRtfControlWord("par"));
+            break;
+        }
         cellMarkSeen_ = true;
         endParagraphText();
         builder_.endRow();
