@@ -69,8 +69,7 @@ std::optional<std::int64_t> symbolCode(const std::string& word) {
 
 // SYMBOL code [\f "font"] [\u] [\a] [\j] [\h] [\s size]: the character, in the font's own
 // numbering for symbol fonts, as Unicode with \u or above 255, else a byte of the code page.
-QString symbolText(const std::vector<std::string>& words, CodePageDecoder& decoder,
-                   int codePage) {
+QString symbolText(const std::vector<std::string>& words, CodePageDecoder& decoder, int codePage) {
     if (words.size() < 2) {
         return {};
     }

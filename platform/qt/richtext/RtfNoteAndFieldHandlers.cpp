@@ -33,8 +33,8 @@ bool RtfReader::noteOrFieldDestination(const RtfControlWord& word) {
         }
         return true;
     case RtfWord::FieldInstruction:
-        into(RtfDestination::Body, group.field >= 0 ? RtfDestination::FieldInstruction
-                                                    : RtfDestination::Skip);
+        into(RtfDestination::Body,
+             group.field >= 0 ? RtfDestination::FieldInstruction : RtfDestination::Skip);
         return true;
     case RtfWord::FormField:
         into(RtfDestination::FieldInstruction, RtfDestination::FormField);
@@ -84,7 +84,8 @@ void RtfReader::fieldText(std::string_view bytes) {
                         : state().destination == RtfDestination::FormFieldText
                             ? field.formDefaultText
                             : field.formEntries.back();
-    text.append(bytes.substr(0, RtfField::MaxTextBytes - std::min(text.size(), RtfField::MaxTextBytes)));
+    text.append(
+        bytes.substr(0, RtfField::MaxTextBytes - std::min(text.size(), RtfField::MaxTextBytes)));
 }
 
 void RtfReader::endNote() {

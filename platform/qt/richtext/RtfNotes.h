@@ -35,8 +35,8 @@ public:
 private:
     QTextDocument document_;
     RtfDocumentBuilder builder_;
-    int count_ = 0;               // notes read
-    int numbered_ = 0;            // notes numbered automatically; those with a mark of their own are not
+    int count_ = 0;    // notes read
+    int numbered_ = 0; // notes numbered automatically; those with a mark of their own are not
     bool numberedMark_ = false;   // the body marked the next note with \chftn
     bool noteNumbered_ = false;   // the note being read is numbered automatically
     bool awaitingNumber_ = false; // and has not shown its number yet
