@@ -25,6 +25,16 @@ struct ColourTable {
     int size = 0;
 };
 
+// Without a colour table, the format leaves the colours to the reader: greys, index for value.
+ColourTable greys() {
+    ColourTable table;
+    table.size = 256;
+    for (int i = 0; i < table.size; ++i) {
+        table.colours[i] = qRgb(i, i, i);
+    }
+    return table;
+}
+
 ColourTable readColourTable(ByteSource& in, int sizeBits) {
     ColourTable table;
     table.size = 2 << sizeBits;
@@ -268,8 +278,9 @@ DecodedPicture readFrame(ByteSource& in, int screenWidth, int screenHeight,
     const ColourTable local = (flags & 0x80) != 0 ? readColourTable(in, flags & 7) : ColourTable{};
     const ColourTable& table = (flags & 0x80) != 0 ? local : global;
     const int minimumCodeBits = in.byte();
-    if (frame.width == 0 || frame.height == 0 || table.size == 0 || minimumCodeBits < 1 ||
-        minimumCodeBits > 8) {
+    // Sizes past 8 are out of the format's range but written, and every reader takes them.
+    if (frame.width == 0 || frame.height == 0 || minimumCodeBits < 1 ||
+        minimumCodeBits >= MaxCodeBits) {
         fail();
     }
     // The screen grows to hold a frame that does not fit it; a screen of no size is the frame's.
@@ -305,7 +316,7 @@ DecodedPicture GifReader::read(QIODevice& device) {
     const int screenHeight = in.word();
     const int flags = in.byte();
     in.skip(2); // background colour and aspect ratio
-    const ColourTable global = (flags & 0x80) != 0 ? readColourTable(in, flags & 7) : ColourTable{};
+    const ColourTable global = (flags & 0x80) != 0 ? readColourTable(in, flags & 7) : greys();
     int transparent = -1;
     for (;;) {
         const int block = in.byte();

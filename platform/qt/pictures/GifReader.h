@@ -10,7 +10,8 @@ namespace qtbackend {
 // pixel is transparent or the frame leaves part of the screen uncovered. Unlike Qt's reader,
 // which keeps what it decoded before the data ran out, it fails with invalid picture when the
 // frame's data ends before its last pixel or holds a code or colour index that cannot be.
-// Later frames, and whatever follows the first frame's pixels, are not read.
+// Later frames, and whatever follows the first frame's pixels, are not read. A picture without
+// a colour table is taken as greys.
 class GifReader {
 public:
     static DecodedPicture read(QIODevice& device);

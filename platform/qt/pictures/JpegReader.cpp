@@ -39,8 +39,15 @@ Decoder& decoderOf(j_decompress_ptr info) {
     return *static_cast<Decoder*>(info->client_data);
 }
 
-// Warnings after which a pixel's value was made up rather than decoded.
-bool isCorruptDataWarning(int code) {
+// Warnings after which a pixel's value was made up rather than decoded. Stray bytes before a
+// restart marker mean the interval's data did not decode to its blocks; before any other
+// marker they are padding some writers leave.
+bool isCorruptDataWarning(const jpeg_error_mgr& errors) {
+    const int code = errors.msg_code;
+    if (code == JWRN_EXTRANEOUS_DATA) {
+        const int marker = errors.msg_parm.i[1];
+        return marker >= JPEG_RST0 && marker <= JPEG_RST0 + 7;
+    }
     switch (code) {
     case JWRN_HIT_MARKER:
     case JWRN_HUFF_BAD_CODE:
@@ -59,7 +66,7 @@ extern "C" void failDecoding(j_common_ptr info) {
 }
 
 extern "C" void noteMessage(j_common_ptr info, int level) {
-    if (level < 0 && isCorruptDataWarning(info->err->msg_code)) {
+    if (level < 0 && isCorruptDataWarning(*info->err)) {
         decoderOf(info).corrupt = true;
     }
 }

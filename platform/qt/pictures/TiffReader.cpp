@@ -7,6 +7,7 @@
 #include <tiffio.h>
 
 #include "platform/Failure.h"
+#include "platform/qt/pictures/TiffSampleReader.h"
 
 namespace qtbackend {
 
@@ -157,9 +158,12 @@ DecodedPicture TiffReader::read(QIODevice& device) {
     const std::unique_ptr<TIFF, TiffDeleter> tiff(
         TIFFClientOpenExt("picture", "rm", &source, readData, writeData, seekData, closeData,
                           sizeOfData, mapData, unmapData, options.get()));
-    if (tiff == nullptr || source.failed) {
+    if (tiff == nullptr) {
         fail();
     }
+    // What libtiff reported while reading the page's tags it got past by ignoring a tag; only
+    // what it reports while decoding the pixels counts.
+    source.failed = false;
     const auto width = field<std::uint32_t>(tiff.get(), TIFFTAG_IMAGEWIDTH);
     const auto height = field<std::uint32_t>(tiff.get(), TIFFTAG_IMAGELENGTH);
     const bool blackAndWhite = isBlackAndWhite(tiff.get(), width);
@@ -168,8 +172,13 @@ DecodedPicture TiffReader::read(QIODevice& device) {
         fail();
     }
     DecodedPicture decoded;
-    decoded.image = blackAndWhite ? readBlackAndWhite(tiff.get(), width, height)
-                                  : readThroughRgba(tiff.get(), width, height);
+    if (blackAndWhite) {
+        decoded.image = readBlackAndWhite(tiff.get(), width, height);
+    } else if (TiffSampleReader::handles(tiff.get())) {
+        decoded.image = TiffSampleReader::read(tiff.get(), width, height);
+    } else {
+        decoded.image = readThroughRgba(tiff.get(), width, height);
+    }
     decoded.lossless = blackAndWhite ||
                        field<std::uint16_t>(tiff.get(), TIFFTAG_PHOTOMETRIC) == PHOTOMETRIC_PALETTE;
     if (source.failed) {
