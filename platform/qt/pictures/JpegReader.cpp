@@ -26,9 +26,14 @@ struct Decoder {
     QIODevice& device;
     // The file ended: libjpeg was handed an end marker in its place.
     bool ranOut = false;
+    // The header is read: what follows is the data of the scans.
+    bool inScans = false;
     // libjpeg warned of corrupt or missing data and went on with made-up values.
     bool corrupt = false;
     std::array<JOCTET, 65536> buffer{};
+    // The part of the buffer read from the device, and where libjpeg's next portion starts.
+    std::size_t filled = 0;
+    std::size_t next = 0;
 };
 
 Decoder& decoderOf(j_common_ptr info) {
@@ -39,14 +44,18 @@ Decoder& decoderOf(j_decompress_ptr info) {
     return *static_cast<Decoder*>(info->client_data);
 }
 
-// Warnings after which a pixel's value was made up rather than decoded. Stray bytes before a
-// restart marker mean the interval's data did not decode to its blocks; before any other
-// marker they are padding some writers leave.
-bool isCorruptDataWarning(const jpeg_error_mgr& errors) {
+// Stray bytes after a scan's data that are more than an encoder's padding: the scan did not
+// decode to the blocks it was written as. Before a restart marker any count is too many.
+constexpr int MostPaddingBytes = 16;
+
+// Warnings after which pixels were made up, or decoded from data that does not fit. Stray bytes
+// between the segments of the header are harmless.
+bool isCorruptDataWarning(const jpeg_error_mgr& errors, bool inScans) {
     const int code = errors.msg_code;
     if (code == JWRN_EXTRANEOUS_DATA) {
         const int marker = errors.msg_parm.i[1];
-        return marker >= JPEG_RST0 && marker <= JPEG_RST0 + 7;
+        const bool restart = marker >= JPEG_RST0 && marker <= JPEG_RST0 + 7;
+        return inScans && (restart || errors.msg_parm.i[0] > MostPaddingBytes);
     }
     switch (code) {
     case JWRN_HIT_MARKER:
@@ -66,7 +75,7 @@ extern "C" void failDecoding(j_common_ptr info) {
 }
 
 extern "C" void noteMessage(j_common_ptr info, int level) {
-    if (level < 0 && isCorruptDataWarning(*info->err)) {
+    if (level < 0 && isCorruptDataWarning(*info->err, decoderOf(info).inScans)) {
         decoderOf(info).corrupt = true;
     }
 }
@@ -75,20 +84,32 @@ extern "C" void keepQuiet(j_common_ptr) {}
 
 extern "C" void startSource(j_decompress_ptr) {}
 
+// All the buffer holds at once: libjpeg-turbo then decodes Huffman data along its fast path,
+// which takes an invalid code for zero without a warning (its slow path warns, at a few per cent
+// of decoding time). Corruption that desynchronises the data still shows as a marker hit early
+// or as stray bytes after the scan.
+constexpr std::size_t MostBytesAtOnce = 65536;
+
 extern "C" boolean fillSource(j_decompress_ptr info) {
     Decoder& decoder = decoderOf(info);
-    const qint64 read = decoder.device.read(reinterpret_cast<char*>(decoder.buffer.data()),
-                                            static_cast<qint64>(decoder.buffer.size()));
-    decoder.source.next_input_byte = decoder.buffer.data();
-    if (read <= 0) {
+    if (decoder.next == decoder.filled) {
+        const qint64 read = decoder.device.read(reinterpret_cast<char*>(decoder.buffer.data()),
+                                                static_cast<qint64>(decoder.buffer.size()));
+        decoder.next = 0;
+        decoder.filled = read > 0 ? static_cast<std::size_t>(read) : 0;
+    }
+    if (decoder.filled == 0) {
         // An end marker in place of the missing data, as libjpeg asks; noted, not hidden.
         decoder.ranOut = true;
-        decoder.buffer[0] = 0xFF;
-        decoder.buffer[1] = JPEG_EOI;
+        static const JOCTET endMarker[] = {0xFF, JPEG_EOI};
+        decoder.source.next_input_byte = endMarker;
         decoder.source.bytes_in_buffer = 2;
-    } else {
-        decoder.source.bytes_in_buffer = static_cast<std::size_t>(read);
+        return TRUE;
     }
+    const std::size_t count = std::min(MostBytesAtOnce, decoder.filled - decoder.next);
+    decoder.source.next_input_byte = decoder.buffer.data() + decoder.next;
+    decoder.source.bytes_in_buffer = count;
+    decoder.next += count;
     return TRUE;
 }
 
@@ -166,6 +187,7 @@ bool decode(Decoder& decoder, QImage& image) {
     decoder.source.term_source = endSource;
 
     jpeg_read_header(&info, TRUE);
+    decoder.inScans = true;
     info.out_color_space = isCmyk(info) ? JCS_CMYK : Rgb32Layout;
     jpeg_calc_output_dimensions(&info);
     image = newPicture(info.output_width, info.output_height, QImage::Format_RGB32);
