@@ -7,6 +7,7 @@
 #include <QtEndian>
 
 #include "platform/Failure.h"
+#include "platform/qt/pictures/DecodedPicture.h"
 
 namespace qtbackend {
 
@@ -163,7 +164,9 @@ BmpHeader BmpHeader::read(QIODevice& device) {
     header.bitsPerPixel = core ? info.u16(10) : info.u16(14);
     const std::uint32_t compressionCode = core ? 0 : info.u32(16);
     header.compression = compressionOf(compressionCode, size);
+    // The size is checked here, before any size of rows is computed from it.
     if (planes != 1 || header.width <= 0 || header.height == 0 ||
+        header.width > MaxDecodedPictureBytes / 4 / header.height ||
         !bitsFitCompression(header.bitsPerPixel, header.compression)) {
         fail();
     }

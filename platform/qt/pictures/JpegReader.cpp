@@ -161,7 +161,9 @@ void readRows(Decoder& decoder, QImage& image) {
                 rows[i] = image.scanLine(static_cast<int>(y) + i);
             }
         }
-        jpeg_read_scanlines(&info, rows, static_cast<JDIMENSION>(count));
+        if (jpeg_read_scanlines(&info, rows, static_cast<JDIMENSION>(count)) == 0) {
+            decoder.corrupt = true; // only a suspending source gives no row, and ours does not
+        }
         if (cmyk) {
             cmykToRgb(cmykRow.get(), reinterpret_cast<QRgb*>(image.scanLine(static_cast<int>(y))),
                       info.output_width);

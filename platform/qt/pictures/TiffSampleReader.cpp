@@ -116,14 +116,17 @@ private:
         return value;
     }
 
+    // The bytes that hold the sample (five at most), then the sample's bits out of them.
     std::uint32_t packed(const uchar* row, qint64 n) const {
         const qint64 first = n * bits_;
-        std::uint32_t value = 0;
-        for (int bit = 0; bit < bits_; ++bit) {
-            const qint64 at = first + bit;
-            value = value << 1 | ((row[at / 8] >> (7 - at % 8)) & 1);
+        const int offset = static_cast<int>(first % 8);
+        const int count = (offset + bits_ + 7) / 8;
+        std::uint64_t window = 0;
+        for (int i = 0; i < count; ++i) {
+            window = window << 8 | row[first / 8 + i];
         }
-        return value;
+        return static_cast<std::uint32_t>((window >> (count * 8 - offset - bits_)) &
+                                          ((std::uint64_t(1) << bits_) - 1));
     }
 
     const int bits_;
