@@ -338,23 +338,14 @@ struct BmpKind {
     std::array<quint32, 4> masks; // red, green, blue, alpha
 };
 
-// pixels are 0 or 255 in every channel, so that any mask of any width holds them exactly; a
-// palette kind takes the colours in order of appearance.
-QByteArray bmpFile(const BmpKind& kind, const std::vector<QRgb>& pixels, int width, int height) {
-    const auto put32 = [](QByteArray& bytes, int at, quint32 value) {
-        if (at + 4 <= bytes.size()) {
-            qToLittleEndian(value, bytes.data() + at);
-        }
-    };
-    std::vector<QRgb> palette;
-    for (const QRgb pixel : pixels) {
-        if (kind.bits <= 8 && std::find(palette.begin(), palette.end(), pixel) == palette.end()) {
-            palette.push_back(pixel);
-        }
+void put32(QByteArray& bytes, int at, quint32 value) {
+    if (at + 4 <= bytes.size()) {
+        qToLittleEndian(value, bytes.data() + at);
     }
-    const auto indexOf = [&](QRgb pixel) {
-        return static_cast<int>(std::find(palette.begin(), palette.end(), pixel) - palette.begin());
-    };
+}
+
+// The info header, the masks after a 40-byte one, and the palette.
+QByteArray bmpInfo(const BmpKind& kind, const std::vector<QRgb>& palette, int width, int height) {
     QByteArray info(kind.headerBytes, '\0');
     put32(info, 0, kind.headerBytes);
     if (kind.headerBytes == 12) {
@@ -387,39 +378,62 @@ QByteArray bmpFile(const BmpKind& kind, const std::vector<QRgb>& pixels, int wid
             info.append('\0');
         }
     }
+    return info;
+}
+
+// One row of pixels as the kind stores it: palette indexes, runs of one pixel, or channels.
+QByteArray bmpRow(const BmpKind& kind, const std::vector<QRgb>& palette, const QRgb* pixels,
+                  int width) {
+    const auto indexOf = [&](QRgb pixel) {
+        return static_cast<int>(std::find(palette.begin(), palette.end(), pixel) - palette.begin());
+    };
+    QByteArray line;
+    quint32 bitBuffer = 0;
+    int bitCount = 0;
+    for (int x = 0; x < width; ++x) {
+        const QRgb pixel = pixels[x];
+        if (kind.compression == 1 || kind.compression == 2) {
+            line.append('\1');
+            line.append(static_cast<char>(indexOf(pixel) << (kind.compression == 2 ? 4 : 0)));
+        } else if (kind.bits <= 8) {
+            bitBuffer = bitBuffer << kind.bits | indexOf(pixel);
+            if ((bitCount += kind.bits) == 8) {
+                line.append(static_cast<char>(bitBuffer));
+                bitBuffer = bitCount = 0;
+            }
+        } else if (kind.bits == 24) {
+            line.append(static_cast<char>(qBlue(pixel)));
+            line.append(static_cast<char>(qGreen(pixel)));
+            line.append(static_cast<char>(qRed(pixel)));
+        } else {
+            const quint32 value =
+                (qRed(pixel) != 0 ? kind.masks[0] : 0) | (qGreen(pixel) != 0 ? kind.masks[1] : 0) |
+                (qBlue(pixel) != 0 ? kind.masks[2] : 0) | (qAlpha(pixel) != 0 ? kind.masks[3] : 0);
+            line.append(reinterpret_cast<const char*>(&value), kind.bits / 8);
+        }
+    }
+    if (bitCount > 0) {
+        line.append(static_cast<char>(bitBuffer << (8 - bitCount)));
+    }
+    return line;
+}
+
+// pixels are 0 or 255 in every channel, so that any mask of any width holds them exactly; a
+// palette kind takes the colours in order of appearance.
+QByteArray bmpFile(const BmpKind& kind, const std::vector<QRgb>& pixels, int width, int height) {
+    std::vector<QRgb> palette;
+    for (const QRgb pixel : pixels) {
+        if (kind.bits <= 8 && std::find(palette.begin(), palette.end(), pixel) == palette.end()) {
+            palette.push_back(pixel);
+        }
+    }
+    const QByteArray info = bmpInfo(kind, palette, width, height);
+    const bool runs = kind.compression == 1 || kind.compression == 2;
     QByteArray data;
     for (int row = 0; row < height; ++row) {
         const int y = kind.topDown ? row : height - 1 - row;
-        QByteArray line;
-        quint32 bitBuffer = 0;
-        int bitCount = 0;
-        for (int x = 0; x < width; ++x) {
-            const QRgb pixel = pixels[y * width + x];
-            if (kind.compression == 1 || kind.compression == 2) { // runs of one pixel
-                line.append('\1');
-                line.append(static_cast<char>(indexOf(pixel) << (kind.compression == 2 ? 4 : 0)));
-            } else if (kind.bits <= 8) {
-                bitBuffer = bitBuffer << kind.bits | indexOf(pixel);
-                if ((bitCount += kind.bits) == 8) {
-                    line.append(static_cast<char>(bitBuffer));
-                    bitBuffer = bitCount = 0;
-                }
-            } else if (kind.bits == 24) {
-                line.append(static_cast<char>(qBlue(pixel)));
-                line.append(static_cast<char>(qGreen(pixel)));
-                line.append(static_cast<char>(qRed(pixel)));
-            } else {
-                const quint32 value = (qRed(pixel) != 0 ? kind.masks[0] : 0) |
-                                      (qGreen(pixel) != 0 ? kind.masks[1] : 0) |
-                                      (qBlue(pixel) != 0 ? kind.masks[2] : 0) |
-                                      (qAlpha(pixel) != 0 ? kind.masks[3] : 0);
-                line.append(reinterpret_cast<const char*>(&value), kind.bits / 8);
-            }
-        }
-        if (bitCount > 0) {
-            line.append(static_cast<char>(bitBuffer << (8 - bitCount)));
-        }
-        if (kind.compression == 1 || kind.compression == 2) {
+        QByteArray line = bmpRow(kind, palette, pixels.data() + y * width, width);
+        if (runs) { // end of line, or of the bitmap
             line.append(row + 1 < height ? QByteArray(2, '\0') : QByteArray("\0\1", 2));
         } else {
             line.append(QByteArray((4 - line.size() % 4) % 4, '\0'));

@@ -31,9 +31,6 @@ struct Decoder {
     // libjpeg warned of corrupt or missing data and went on with made-up values.
     bool corrupt = false;
     std::array<JOCTET, 65536> buffer{};
-    // The part of the buffer read from the device, and where libjpeg's next portion starts.
-    std::size_t filled = 0;
-    std::size_t next = 0;
 };
 
 Decoder& decoderOf(j_common_ptr info) {
@@ -84,32 +81,24 @@ extern "C" void keepQuiet(j_common_ptr) {}
 
 extern "C" void startSource(j_decompress_ptr) {}
 
-// All the buffer holds at once: libjpeg-turbo then decodes Huffman data along its fast path,
-// which takes an invalid code for zero without a warning (its slow path warns, at a few per cent
-// of decoding time). Corruption that desynchronises the data still shows as a marker hit early
-// or as stray bytes after the scan.
-constexpr std::size_t MostBytesAtOnce = 65536;
-
+// The whole buffer at once: libjpeg-turbo then decodes Huffman data along its fast path, which
+// takes an invalid code for zero without a warning (its slow path, taken with less than 512
+// bytes ahead for each block of an MCU, warns, at a few per cent of decoding time). Corruption
+// that desynchronises the data still shows, as a marker met early or stray bytes after a scan.
 extern "C" boolean fillSource(j_decompress_ptr info) {
     Decoder& decoder = decoderOf(info);
-    if (decoder.next == decoder.filled) {
-        const qint64 read = decoder.device.read(reinterpret_cast<char*>(decoder.buffer.data()),
-                                                static_cast<qint64>(decoder.buffer.size()));
-        decoder.next = 0;
-        decoder.filled = read > 0 ? static_cast<std::size_t>(read) : 0;
-    }
-    if (decoder.filled == 0) {
+    const qint64 read = decoder.device.read(reinterpret_cast<char*>(decoder.buffer.data()),
+                                            static_cast<qint64>(decoder.buffer.size()));
+    if (read <= 0) {
         // An end marker in place of the missing data, as libjpeg asks; noted, not hidden.
         decoder.ranOut = true;
         static const JOCTET endMarker[] = {0xFF, JPEG_EOI};
         decoder.source.next_input_byte = endMarker;
         decoder.source.bytes_in_buffer = 2;
-        return TRUE;
+    } else {
+        decoder.source.next_input_byte = decoder.buffer.data();
+        decoder.source.bytes_in_buffer = static_cast<std::size_t>(read);
     }
-    const std::size_t count = std::min(MostBytesAtOnce, decoder.filled - decoder.next);
-    decoder.source.next_input_byte = decoder.buffer.data() + decoder.next;
-    decoder.source.bytes_in_buffer = count;
-    decoder.next += count;
     return TRUE;
 }
 
