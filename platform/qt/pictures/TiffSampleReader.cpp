@@ -268,11 +268,15 @@ void readBlock(TIFF* tiff, const Blocks& blocks, std::uint32_t left, std::uint32
     for (std::size_t plane = 0; plane < planes.size(); ++plane) {
         const auto sample = static_cast<std::uint16_t>(plane);
         void* data = planes[plane].data();
-        const tmsize_t read =
-            blocks.tiled ? TIFFReadEncodedTile(tiff, TIFFComputeTile(tiff, left, top, 0, sample),
-                                               data, blocks.bytes)
-                         : TIFFReadEncodedStrip(tiff, TIFFComputeStrip(tiff, top, sample), data,
-                                                blocks.bytes);
+        const std::uint32_t index = blocks.tiled ? TIFFComputeTile(tiff, left, top, 0, sample)
+                                                 : TIFFComputeStrip(tiff, top, sample);
+        // libtiff reads an uncompressed block from its offset whatever its byte count says, so a
+        // block of no bytes would give whatever lies there.
+        if (TIFFGetStrileByteCount(tiff, index) == 0) {
+            fail();
+        }
+        const tmsize_t read = blocks.tiled ? TIFFReadEncodedTile(tiff, index, data, blocks.bytes)
+                                           : TIFFReadEncodedStrip(tiff, index, data, blocks.bytes);
         if (read < 0 || read < static_cast<qint64>(rows) * blocks.rowBytes) {
             fail();
         }
