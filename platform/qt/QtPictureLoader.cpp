@@ -10,6 +10,7 @@
 #include "platform/Failure.h"
 #include "platform/Files.h"
 #include "platform/Strings.h"
+#include "platform/qt/pictures/PictureFormat.h"
 
 namespace qtbackend {
 
@@ -49,23 +50,15 @@ void convertForPrinting(QImage& image) {
     }
 }
 
-} // namespace
-
-platform::Picture loadPictureFile(const std::u16string& path) {
-    QFile file;
-    const int fd = openPictureFile(path);
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        raise(ErrorNumber::InvalidPicture);
-    }
-
+// PNG, WebP and the other formats of Qt's image plugins. Their readers fail on data that ends
+// early or does not decompress (libpng and libwebp check for it), but a lossy WebP stream that
+// is corrupt yet complete decodes without complaint, as it does everywhere.
+DecodedPicture readWithQt(QFile& file) {
     QImageReader reader(&file);
     reader.setAutoTransform(false);
     if (!reader.canRead()) {
         raise(ErrorNumber::InvalidPicture);
     }
-    // GIF is always a palette picture, though Qt decodes it to RGB32.
-    const bool isGif = reader.format() == "gif";
     // The header's size, before any pixel is allocated.
     const QSize size = reader.size();
     if (size.isValid() &&
@@ -78,14 +71,30 @@ platform::Picture loadPictureFile(const std::u16string& path) {
     if (!reader.read(&image) || image.isNull()) {
         raise(ErrorNumber::InvalidPicture);
     }
+    const bool lossless = image.format() == QImage::Format_Indexed8 || image.depth() == 1;
+    return {std::move(image), lossless};
+}
+
+} // namespace
+
+platform::Picture loadPictureFile(const std::u16string& path) {
+    QFile file;
+    const int fd = openPictureFile(path);
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        raise(ErrorNumber::InvalidPicture);
+    }
+    const PictureFormat format = pictureFormatOf(file.peek(8));
+    DecodedPicture decoded =
+        format == PictureFormat::Other ? readWithQt(file) : readPicture(format, file);
     file.close();
 
-    const bool lossless = isGif || image.format() == QImage::Format_Indexed8 || image.depth() == 1;
-    convertForPrinting(image);
-    const double width = platform::himetricFromScreenPixels(image.width());
-    const double height = platform::himetricFromScreenPixels(image.height());
-    return platform::Picture(std::make_shared<const QtPicture>(std::move(image), lossless), width,
-                             height);
+    convertForPrinting(decoded.image);
+    const double width = platform::himetricFromScreenPixels(decoded.image.width());
+    const double height = platform::himetricFromScreenPixels(decoded.image.height());
+    return platform::Picture(
+        std::make_shared<const QtPicture>(std::move(decoded.image), decoded.lossless), width,
+        height);
 }
 
 } // namespace qtbackend

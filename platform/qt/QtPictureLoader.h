@@ -5,6 +5,7 @@
 #include <QImage>
 
 #include "platform/Picture.h"
+#include "platform/qt/pictures/DecodedPicture.h"
 
 namespace qtbackend {
 
@@ -20,15 +21,13 @@ public:
     const bool lossless;
 };
 
-// The largest picture the loader decodes, in bytes of decoded pixels (4 bytes each): a header
-// that claims more fails before anything is allocated.
-inline constexpr qint64 MaxDecodedPictureBytes = qint64(512) << 20;
-
-// Loads a picture file with Qt's image plugins: JPEG, GIF (its first frame), BMP, TIFF, PNG, WebP
-// and whatever else they read, told apart by content, not by name. A missing file fails with
-// file not found; anything unreadable, not a picture, or of an absurd size fails with invalid
-// picture. The natural size is the pixel size at 96 pixels per inch. A camera's orientation tag
-// is not applied: the picture is taken as stored, at the size its header gives.
+// Loads a picture file, told apart by content, not by name: JPEG, GIF (its first frame), BMP and
+// TIFF with Quillet's own readers (libjpeg and libtiff under two of them), PNG, WebP and whatever
+// else Qt's image plugins read with those. A missing file fails with file not found; anything
+// unreadable, not a picture, of an absurd size (over MaxDecodedPictureBytes), cut short or
+// corrupt fails with invalid picture, so that nothing half-decoded is printed. The natural size
+// is the pixel size at 96 pixels per inch. A camera's orientation tag is not applied: the
+// picture is taken as stored, at the size its header gives.
 platform::Picture loadPictureFile(const std::u16string& path);
 
 } // namespace qtbackend
