@@ -99,6 +99,7 @@ void RtfReader::endGroup() {
         finish();
         return;
     }
+    lists_.endGroup(stack_.back(), stack_[stack_.size() - 2]);
     stack_.pop_back();
     state().skipping = 0;
 }
@@ -138,7 +139,7 @@ void RtfReader::controlWord(const RtfToken& token) {
     }
     switch (word->kind) {
     case RtfWordKind::Destination:
-        destination(*word);
+        destination(*word, token.hasParameter ? token.parameter : word->value);
         break;
     case RtfWordKind::Flag:
         flag(*word);
@@ -217,6 +218,9 @@ void RtfReader::text(std::string_view bytes) {
     case RtfDestination::Skip:
     case RtfDestination::NestedRow:
         break;
+    default:
+        lists_.text(group.destination, bytes);
+        break;
     }
 }
 
@@ -227,6 +231,7 @@ void RtfReader::appendCharacter(char16_t character) {
 }
 
 void RtfReader::prepareText() {
+    placeListNumber();
     if (state().character == pendingState_) {
         return;
     }
@@ -282,7 +287,9 @@ QTextCharFormat RtfReader::charFormat(const RtfCharacterState& character) const 
 }
 
 QTextBlockFormat RtfReader::blockFormat() const {
-    return rtfBlockFormat(stack_.back().paragraph);
+    const RtfParagraphState& paragraph = stack_.back().paragraph;
+    const std::optional<RtfParagraphState> listItem = lists_.withListIndents(paragraph);
+    return rtfBlockFormat(listItem ? *listItem : paragraph);
 }
 
 } // namespace qtbackend

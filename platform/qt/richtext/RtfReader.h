@@ -13,6 +13,7 @@
 #include "platform/qt/richtext/RtfColorTable.h"
 #include "platform/qt/richtext/RtfDocumentBuilder.h"
 #include "platform/qt/richtext/RtfFontTable.h"
+#include "platform/qt/richtext/RtfLists.h"
 #include "platform/qt/richtext/RtfState.h"
 
 class QTextDocument;
@@ -48,7 +49,7 @@ private:
     bool skipFallback();
 
     // Control words by kind
-    void destination(const RtfControlWord& word);
+    void destination(const RtfControlWord& word, std::int32_t parameter);
     void flag(const RtfControlWord& word);
     void toggle(const RtfControlWord& word, bool on);
     void value(const RtfControlWord& word, std::int32_t parameter);
@@ -67,6 +68,10 @@ private:
     void flushBytes();
     void flushText();
     void resolveSectionBreak();
+    // Lists (RtfReaderLists.cpp): a \listtext or \pntext group starts; the paragraph's number
+    // goes in before its first text, once.
+    void beginNumberText();
+    void placeListNumber();
 
     // Whether the paragraph being read belongs to a table: marked \intbl, or read between a row's
     // \trowd and its \row (pandoc resets \intbl with \pard inside cells), or ended by \cell.
@@ -89,6 +94,7 @@ private:
     int documentCodePage_ = 1252;
     RtfFontTable fonts_;
     RtfColorTable colors_;
+    RtfLists lists_{fonts_, decoder_, documentCodePage_};
 
     bool rowOpen_ = false;
     bool cellMarkSeen_ = false;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include <QString>
 #include <QTextCharFormat>
 #include <QTextOption>
 
@@ -10,7 +11,27 @@ namespace qtbackend {
 
 // Where the text of a group goes. NestedRow: the properties of a nested table's row, where only
 // the row's end matters.
-enum class RtfDestination { Body, Skip, FontTable, ColorTable, NestedRow };
+enum class RtfDestination {
+    Body,
+    Skip,
+    FontTable,
+    ColorTable,
+    NestedRow,
+    // Lists: the parts of \listtable and \listoverridetable, and Word 6's \pn, \pnseclvl and
+    // their texts before and after the number.
+    ListTable,
+    List,
+    ListLevel,
+    LevelText,
+    LevelNumbers,
+    ListOverrideTable,
+    ListOverride,
+    ListOverrideLevel,
+    Numbering,
+    SectionNumbering,
+    NumberingTextBefore,
+    NumberingTextAfter,
+};
 
 // The character formatting in force, as the control words of a group set it.
 struct RtfCharacterState {
@@ -34,6 +55,23 @@ struct RtfTabStop {
     QTextOption::TabType type;
 };
 
+// Word 6/95 paragraph numbering: a paragraph's \pn or a section's \pnseclvlN.
+struct RtfParagraphNumbering {
+    static constexpr std::int32_t Body = 10;     // \pnlvlbody: one numbered list
+    static constexpr std::int32_t Bullet = 11;   // \pnlvlblt
+    static constexpr std::int32_t Continue = 12; // \pnlvlcont: counts on, shows nothing
+    std::int32_t level = 0;                      // 1 to 9: an outline level; 0: not numbered
+    std::int32_t format = 0;                     // as \levelnfc
+    bool formatGiven = false;
+    std::int32_t start = 1;
+    std::int32_t indent = 0; // \pnindent: from the margin to the text, in twips
+    bool hanging = false;
+    bool previous = false; // \pnprev: the numbers of the levels above come first
+    std::int32_t font = -1;
+    QString before;
+    QString after;
+};
+
 // The paragraph formatting in force; lengths in twips.
 struct RtfParagraphState {
     Qt::Alignment alignment = Qt::AlignLeft;
@@ -48,6 +86,13 @@ struct RtfParagraphState {
     bool pageBreakBefore = false;
     QTextOption::TabType nextTabType = QTextOption::LeftTab;
     std::vector<RtfTabStop> tabs;
+    // Lists: \ls and \ilvl (0: not a list item), whether \li and \fi were given (else the
+    // list level's apply), and Word 6's numbering.
+    std::int32_t listOverride = 0;
+    std::int32_t listLevel = 0;
+    bool leftIndentGiven = false;
+    bool firstIndentGiven = false;
+    RtfParagraphNumbering numbering;
 };
 
 // What a { saves and its } restores.
@@ -57,6 +102,7 @@ struct RtfGroupState {
     RtfDestination destination = RtfDestination::Body;
     std::int32_t unicodeSkip = 1; // \uc: fallback characters after each \u
     std::int32_t skipping = 0;    // fallback characters still to skip
+    bool numberText = false;      // inside \listtext or \pntext
 };
 
 } // namespace qtbackend

@@ -18,7 +18,10 @@ std::int32_t clampTwips(std::int32_t twips) {
 
 } // namespace
 
-void RtfReader::destination(const RtfControlWord& word) {
+void RtfReader::destination(const RtfControlWord& word, std::int32_t parameter) {
+    if (lists_.destination(word, parameter, state())) {
+        return;
+    }
     RtfDestination& destination = state().destination;
     switch (word.word) {
     case RtfWord::Rtf:
@@ -39,6 +42,8 @@ void RtfReader::destination(const RtfControlWord& word) {
     case RtfWord::ListText:
         if (destination != RtfDestination::Body) {
             destination = RtfDestination::Skip;
+        } else if (word.word == RtfWord::ListText) {
+            beginNumberText();
         }
         break;
     default:
@@ -48,7 +53,7 @@ void RtfReader::destination(const RtfControlWord& word) {
 }
 
 void RtfReader::flag(const RtfControlWord& word) {
-    if (paragraphFlag(word) || tableFlag(word)) {
+    if (paragraphFlag(word) || tableFlag(word) || lists_.value(word, word.value, state())) {
         return;
     }
     RtfCharacterState& character = state().character;
@@ -169,7 +174,8 @@ void RtfReader::toggle(const RtfControlWord& word, bool on) {
 }
 
 void RtfReader::value(const RtfControlWord& word, std::int32_t parameter) {
-    if (characterValue(word, parameter) || paragraphValue(word, parameter)) {
+    if (lists_.value(word, parameter, state()) || characterValue(word, parameter) ||
+        paragraphValue(word, parameter)) {
         return;
     }
     switch (word.word) {
@@ -256,6 +262,7 @@ bool RtfReader::characterValue(const RtfControlWord& word, std::int32_t paramete
 void RtfReader::unicodeCharacter(std::int32_t parameter) {
     RtfGroupState& group = state();
     const std::int32_t code = parameter < 0 ? parameter + 65536 : parameter;
+    lists_.character(group.destination, code); // list texts hold \u characters too
     if (group.destination == RtfDestination::Body) {
         char16_t character =
             code >= 0 && code <= 0xFFFF ? static_cast<char16_t>(code) : char16_t{0xFFFD};
@@ -272,12 +279,14 @@ bool RtfReader::paragraphValue(const RtfControlWord& word, std::int32_t paramete
     switch (word.word) {
     case RtfWord::LeftIndent:
         paragraph.leftIndent = clampTwips(parameter);
+        paragraph.leftIndentGiven = true;
         return true;
     case RtfWord::RightIndent:
         paragraph.rightIndent = clampTwips(parameter);
         return true;
     case RtfWord::FirstIndent:
         paragraph.firstIndent = clampTwips(parameter);
+        paragraph.firstIndentGiven = true;
         return true;
     case RtfWord::SpaceBefore:
         paragraph.spaceBefore = std::clamp(parameter, 0, MaxTwips);
@@ -309,9 +318,11 @@ void RtfReader::symbol(const RtfControlWord& word) {
     const bool inTable = this->inTable();
     switch (word.word) {
     case RtfWord::Paragraph:
+        placeListNumber(); // an empty list item shows its number too
         flushText();
         resolveSectionBreak();
         builder_.endParagraph(blockFormat(), charFormat(state().character), inTable);
+        lists_.endParagraph();
         break;
     case RtfWord::Line:
     case RtfWord::NestedRow:
@@ -330,6 +341,7 @@ void RtfReader::symbol(const RtfControlWord& word) {
         flushText();
         resolveSectionBreak();
         builder_.closeParagraph(blockFormat(), charFormat(state().character), inTable);
+        lists_.endParagraph();
         sectionBreakPending_ = true;
         break;
     case RtfWord::Cell:
@@ -337,6 +349,7 @@ void RtfReader::symbol(const RtfControlWord& word) {
         flushText();
         resolveSectionBreak();
         builder_.endCell(blockFormat(), charFormat(state().character));
+        lists_.endParagraph();
         break;
     case RtfWord::Row:
         cellMarkSeen_ = true;
