@@ -95,34 +95,23 @@ bool RtfListTable::value(RtfWord word, std::int32_t parameter, RtfDestination cu
 }
 
 bool RtfListTable::levelValue(RtfWord word, std::int32_t parameter, RtfDestination current) {
-    if (current != D::ListLevel) {
-        // Level words outside a level are the tables' still; other words are not.
-        switch (word) {
-        case RtfWord::LevelFormat:
-        case RtfWord::LevelStart:
-        case RtfWord::LevelFollow:
-        case RtfWord::LevelLegal:
-        case RtfWord::LevelNoRestart:
-            return true;
-        default:
-            return false;
-        }
-    }
+    RtfListLevel outside; // level words outside a \listlevel (AbiWord writes them) set nothing
+    RtfListLevel& level = current == D::ListLevel ? level_ : outside;
     switch (word) {
     case RtfWord::LevelFormat:
-        level_.format = static_cast<RtfNumberFormat>(parameter);
+        level.format = static_cast<RtfNumberFormat>(parameter);
         return true;
     case RtfWord::LevelStart:
-        level_.start = std::clamp(parameter, 0, MaxStart);
+        level.start = std::clamp(parameter, 0, MaxStart);
         return true;
     case RtfWord::LevelFollow:
-        level_.follow = parameter;
+        level.follow = parameter;
         return true;
     case RtfWord::LevelLegal:
-        level_.legal = parameter != 0;
+        level.legal = parameter != 0;
         return true;
     case RtfWord::LevelNoRestart:
-        level_.noRestart = parameter != 0;
+        level.noRestart = parameter != 0;
         return true;
     default:
         return false;

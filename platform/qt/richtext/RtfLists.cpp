@@ -193,7 +193,11 @@ bool RtfLists::beginNumberText() {
     return true;
 }
 
-RtfListNumber RtfLists::number(const RtfParagraphState& paragraph) {
+void RtfLists::writeNumberText(const QString& text, const QTextCharFormat& format) {
+    written_.push_back({text, format});
+}
+
+RtfLists::ItemNumber RtfLists::number(const RtfParagraphState& paragraph) {
     numbered_ = true;
     const RtfListDefinition* list =
         paragraph.listOverride != 0 ? table_.find(paragraph.listOverride) : nullptr;
@@ -204,12 +208,30 @@ RtfListNumber RtfLists::number(const RtfParagraphState& paragraph) {
     } else {
         number = numbering_.next(paragraph.numbering, sectionLevels_);
     }
-    return numberTextSeen_ ? RtfListNumber{} : number;
+    ItemNumber item{std::move(written_), {}};
+    written_.clear();
+    const RtfListLevel* level = levelOf(paragraph);
+    const RtfFont* font = level != nullptr ? fonts_.find(level->font) : nullptr;
+    for (RtfNumberRun& run : item.written) {
+        run.text =
+            RtfNumberText::mapSymbols(run.text, font != nullptr ? font->symbol : SymbolFont::None);
+    }
+    const bool shows =
+        std::any_of(item.written.begin(), item.written.end(), [](const RtfNumberRun& run) {
+            return std::any_of(run.text.begin(), run.text.end(),
+                               [](QChar c) { return !c.isSpace(); });
+        });
+    if (!shows && !number.text.isEmpty()) {
+        item.written.clear();
+        item.counted = number;
+    }
+    return item;
 }
 
 void RtfLists::endParagraph() {
     numbered_ = false;
     numberTextSeen_ = false;
+    written_.clear();
 }
 
 std::optional<RtfParagraphState>

@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <vector>
+
+#include <QString>
+#include <QTextCharFormat>
 
 #include "platform/qt/richtext/RtfListNumbering.h"
 #include "platform/qt/richtext/RtfListTable.h"
@@ -15,14 +19,20 @@ class CodePageDecoder;
 class RtfFontTable;
 struct RtfControlWord;
 
+// A run of the number text a writer put in \listtext or \pntext.
+struct RtfNumberRun {
+    QString text;
+    QTextCharFormat format;
+};
+
 // Lists and numbered paragraphs for the RTF reader: reads the list tables and Word 6's
 // numbering (\pn, \pnseclvl), and gives each list item the number its definition gives it.
 //
 // A paragraph prints the number text its writer put in \listtext or \pntext where there is one:
-// that is the writer's own rendering of the number. Otherwise it prints the number counted from
-// its list (\ls, \ilvl) or its Word 6 numbering. Either way every item is counted, so that a later
-// item without a number text of its own still gets its right number, and a paragraph never
-// prints two numbers.
+// that is the writer's own rendering of the number. Otherwise, or where that text is blank (as
+// AbiWord writes it), it prints the number counted from its list (\ls, \ilvl) or its Word 6
+// numbering. Either way every item is counted, so that a later item without a number text of
+// its own still gets its right number, and a paragraph never prints two numbers.
 class RtfLists {
 public:
     RtfLists(const RtfFontTable& fonts, CodePageDecoder& decoder, const int& documentCodePage);
@@ -39,11 +49,16 @@ public:
 
     // A \listtext or \pntext starts; false when the paragraph has its number already.
     bool beginNumberText();
+    // Text of the \listtext or \pntext, kept until the paragraph's number is placed.
+    void writeNumberText(const QString& text, const QTextCharFormat& format);
     // Whether the paragraph's number is yet to be placed: until its first text or its end.
     bool numberPending() const { return !numbered_; }
-    // The number the paragraph prints before its text, counted once per paragraph; empty when
-    // it has none or prints its own number text.
-    RtfListNumber number(const RtfParagraphState& paragraph);
+    // What the paragraph prints before its text, counted once per paragraph.
+    struct ItemNumber {
+        std::vector<RtfNumberRun> written; // the writer's number text
+        RtfListNumber counted;             // or, where that shows nothing, the counted number
+    };
+    ItemNumber number(const RtfParagraphState& paragraph);
     void endParagraph();
 
     // The paragraph with the indents of its list level where it gives none of its own; nothing
@@ -67,6 +82,7 @@ private:
 
     bool numbered_ = false;
     bool numberTextSeen_ = false;
+    std::vector<RtfNumberRun> written_;
 };
 
 } // namespace qtbackend

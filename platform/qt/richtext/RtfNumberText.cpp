@@ -48,9 +48,17 @@ QString RtfNumberText::decode(const RtfFont* font, CodePageDecoder& decoder,
             continue;
         }
         flush();
-        text += QChar(unit.byte ? unit.value : mapSymbolFontCharacter(unit.value, symbol));
+        text += QChar(unit.value);
     }
     flush();
+    return mapSymbols(text, symbol);
+}
+
+QString RtfNumberText::mapSymbols(QString text, SymbolFont font) {
+    for (QChar& c : text) {
+        c = QChar(mapSymbolFontCharacter(c.unicode(),
+                                         font != SymbolFont::None ? font : SymbolFont::Symbol));
+    }
     return text;
 }
 

@@ -6,9 +6,10 @@
 
 #include <QString>
 
+#include "platform/qt/richtext/CodePages.h"
+
 namespace qtbackend {
 
-class CodePageDecoder;
 struct RtfFont;
 
 // The text of a list level (\leveltext) or of a Word 6 number (\pntxtb, \pntxta) as written:
@@ -24,6 +25,11 @@ public:
     QString decode(const RtfFont* font, CodePageDecoder& decoder, int documentCodePage) const;
 
     static constexpr std::size_t MaxUnits = 256;
+
+    // Characters of the private use area (U+F020 to U+F0FF) in a number are glyphs of a symbol
+    // font, whatever font the writer names (LibreOffice names fonts its table lacks): those of
+    // font, or of Symbol when font is none.
+    static QString mapSymbols(QString text, SymbolFont font);
 
 private:
     struct Unit {

@@ -232,11 +232,12 @@ void RtfReader::appendCharacter(char16_t character) {
 
 void RtfReader::prepareText() {
     placeListNumber();
-    if (state().character == pendingState_) {
+    if (state().character == pendingState_ && state().numberText == pendingNumberText_) {
         return;
     }
     flushText();
     pendingState_ = state().character;
+    pendingNumberText_ = state().numberText;
 }
 
 void RtfReader::flushBytes() {
@@ -257,7 +258,9 @@ void RtfReader::flushText() {
     if (pendingText_.isEmpty()) {
         return;
     }
-    if (!pendingState_.hidden) {
+    if (pendingNumberText_ && !pendingState_.hidden) {
+        lists_.writeNumberText(sanitizeInlineText(pendingText_), numberFormat(pendingState_, -1));
+    } else if (!pendingState_.hidden) {
         resolveSectionBreak();
         builder_.insertText(sanitizeInlineText(pendingText_), charFormat(pendingState_), inTable());
     }

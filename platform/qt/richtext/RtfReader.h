@@ -72,6 +72,7 @@ private:
     // goes in before its first text, once.
     void beginNumberText();
     void placeListNumber();
+    QTextCharFormat numberFormat(RtfCharacterState character, std::int32_t plainFont) const;
 
     // Whether the paragraph being read belongs to a table: marked \intbl, or read between a row's
     // \trowd and its \row (pandoc resets \intbl with \pard inside cells), or ended by \cell.
@@ -103,6 +104,7 @@ private:
 
     // Text gathered under one character state, handed to the builder in one piece.
     RtfCharacterState pendingState_;
+    bool pendingNumberText_ = false; // of a \listtext or \pntext, which the lists keep
     std::string pendingBytes_;
     QString pendingText_;
 };
