@@ -53,6 +53,7 @@ public:
     void writeNumberText(const QString& text, const QTextCharFormat& format);
     // Whether the paragraph's number is yet to be placed: until its first text or its end.
     bool numberPending() const { return !numbered_; }
+    bool numberWritten() const { return !written_.empty(); }
     // What the paragraph prints before its text, counted once per paragraph.
     struct ItemNumber {
         std::vector<RtfNumberRun> written; // the writer's number text

@@ -26,6 +26,7 @@ void RtfReader::read(std::string_view rtf) {
 }
 
 void RtfReader::finish() {
+    placeWrittenNumber();
     flushText();
     builder_.finish(blockFormat(), charFormat(state().character), inTable());
     finished_ = true;

@@ -72,6 +72,9 @@ private:
     // goes in before its first text, once.
     void beginNumberText();
     void placeListNumber();
+    // A paragraph closed by a cell or section mark or the document's end before any text: its
+    // written number text still prints, and no number is counted for it otherwise.
+    void placeWrittenNumber();
     QTextCharFormat numberFormat(RtfCharacterState character, std::int32_t plainFont) const;
 
     // Whether the paragraph being read belongs to a table: marked \intbl, or read between a row's

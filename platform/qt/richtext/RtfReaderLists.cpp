@@ -42,6 +42,13 @@ void RtfReader::placeListNumber() {
                         numberFormat(character, state().character.font), inTable());
 }
 
+void RtfReader::placeWrittenNumber() {
+    flushText();
+    if (lists_.numberWritten()) {
+        placeListNumber();
+    }
+}
+
 // Bullets from Symbol and Wingdings are read as the Unicode characters they show; printed in
 // the symbol font itself they would show another glyph or none, so they take another font.
 QTextCharFormat RtfReader::numberFormat(RtfCharacterState character, std::int32_t plainFont) const {

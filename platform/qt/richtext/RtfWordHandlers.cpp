@@ -338,6 +338,7 @@ void RtfReader::symbol(const RtfControlWord& word) {
         builder_.breakPage(blockFormat(), charFormat(state().character), inTable);
         break;
     case RtfWord::Section:
+        placeWrittenNumber();
         flushText();
         resolveSectionBreak();
         builder_.closeParagraph(blockFormat(), charFormat(state().character), inTable);
@@ -346,6 +347,7 @@ void RtfReader::symbol(const RtfControlWord& word) {
         break;
     case RtfWord::Cell:
         cellMarkSeen_ = true; // a cell mark is in a table, \intbl or not
+        placeWrittenNumber();
         flushText();
         resolveSectionBreak();
         builder_.endCell(blockFormat(), charFormat(state().character));
