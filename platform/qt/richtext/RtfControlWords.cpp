@@ -6,6 +6,9 @@
 #include <QTextCharFormat>
 #include <QTextOption>
 
+#include "platform/qt/richtext/RtfNumberFormat.h"
+#include "platform/qt/richtext/RtfState.h"
+
 namespace qtbackend {
 
 namespace {
@@ -76,8 +79,6 @@ constexpr RtfControlWord Table[] = {
     {"keywords", K::Destination, W::Skipped},
     {"latentstyles", K::Destination, W::Skipped},
     {"lchars", K::Destination, W::Skipped},
-    {"listoverridetable", K::Destination, W::Skipped},
-    {"listtable", K::Destination, W::Skipped},
     {"manager", K::Destination, W::Skipped},
     {"nonesttables", K::Destination, W::Skipped},
     {"nonshppict", K::Destination, W::Skipped},
@@ -87,8 +88,6 @@ constexpr RtfControlWord Table[] = {
     {"panose", K::Destination, W::Skipped},
     {"pgdsctbl", K::Destination, W::Skipped},
     {"pict", K::Destination, W::Skipped},
-    {"pn", K::Destination, W::Skipped},
-    {"pnseclvl", K::Destination, W::Skipped},
     {"result", K::Destination, W::Skipped},
     {"revtbl", K::Destination, W::Skipped},
     {"rsidtbl", K::Destination, W::Skipped},
@@ -235,6 +234,50 @@ constexpr RtfControlWord Table[] = {
     {"zwnbo", K::Symbol, W::Character, 0x2060},
     {"ltrmark", K::Symbol, W::Character, 0x200E},
     {"rtlmark", K::Symbol, W::Character, 0x200F},
+
+    // Lists
+    {"listtable", K::Destination, W::ListTable},
+    {"list", K::Destination, W::List},
+    {"listlevel", K::Destination, W::ListLevel},
+    {"leveltext", K::Destination, W::LevelText},
+    {"levelnumbers", K::Destination, W::LevelNumbers},
+    {"listname", K::Destination, W::Skipped},
+    {"listpicture", K::Destination, W::Skipped},
+    {"listoverridetable", K::Destination, W::ListOverrideTable},
+    {"listoverride", K::Destination, W::ListOverride},
+    {"lfolevel", K::Destination, W::ListOverrideLevel},
+    {"listid", K::Value, W::ListId, 0},
+    {"listsimple", K::Value, W::ListSimple, 1},
+    {"levelnfc", K::Value, W::LevelFormat, 0},
+    {"levelnfcn", K::Value, W::LevelFormat, 0},
+    {"levelstartat", K::Value, W::LevelStart, 1},
+    {"levelfollow", K::Value, W::LevelFollow, 0},
+    {"levellegal", K::Value, W::LevelLegal, 1},
+    {"levelnorestart", K::Value, W::LevelNoRestart, 1},
+    {"listoverridestartat", K::Flag, W::ListOverrideStart},
+    {"ls", K::Value, W::ListOverrideNumber, 0},
+    {"ilvl", K::Value, W::ListLevelNumber, 0},
+    {"pn", K::Destination, W::Numbering},
+    {"pnseclvl", K::Destination, W::SectionNumbering},
+    {"pntxtb", K::Destination, W::NumberingTextBefore},
+    {"pntxta", K::Destination, W::NumberingTextAfter},
+    {"pnlvl", K::Value, W::NumberingLevel, 0},
+    {"pnlvlbody", K::Flag, W::NumberingLevel, RtfParagraphNumbering::Body},
+    {"pnlvlblt", K::Flag, W::NumberingLevel, RtfParagraphNumbering::Bullet},
+    {"pnlvlcont", K::Flag, W::NumberingLevel, RtfParagraphNumbering::Continue},
+    {"pndec", K::Flag, W::NumberingFormat, int(RtfNumberFormat::Decimal)},
+    {"pnucrm", K::Flag, W::NumberingFormat, int(RtfNumberFormat::UpperRoman)},
+    {"pnlcrm", K::Flag, W::NumberingFormat, int(RtfNumberFormat::LowerRoman)},
+    {"pnucltr", K::Flag, W::NumberingFormat, int(RtfNumberFormat::UpperLetter)},
+    {"pnlcltr", K::Flag, W::NumberingFormat, int(RtfNumberFormat::LowerLetter)},
+    {"pnord", K::Flag, W::NumberingFormat, int(RtfNumberFormat::Ordinal)},
+    {"pncard", K::Flag, W::NumberingFormat, int(RtfNumberFormat::CardinalText)},
+    {"pnordt", K::Flag, W::NumberingFormat, int(RtfNumberFormat::OrdinalText)},
+    {"pnstart", K::Value, W::NumberingStart, 1},
+    {"pnindent", K::Value, W::NumberingIndent, 0},
+    {"pnhang", K::Flag, W::NumberingHanging},
+    {"pnprev", K::Flag, W::NumberingPrevious},
+    {"pnf", K::Value, W::NumberingFont, 0},
 };
 
 } // namespace

@@ -105,6 +105,36 @@ enum class RtfWord {
     NestedCell,
     NestedRow,
     Character,
+    // Lists: \listtable and \listoverridetable, list paragraphs, Word 6 numbering (\pn)
+    ListTable,
+    List,
+    ListLevel,
+    LevelText,
+    LevelNumbers,
+    ListOverrideTable,
+    ListOverride,
+    ListOverrideLevel,
+    ListId,
+    ListSimple,
+    LevelFormat,
+    LevelStart,
+    LevelFollow,
+    LevelLegal,
+    LevelNoRestart,
+    ListOverrideStart,
+    ListOverrideNumber, // \ls
+    ListLevelNumber,    // \ilvl
+    Numbering,
+    SectionNumbering,
+    NumberingTextBefore,
+    NumberingTextAfter,
+    NumberingLevel,  // \pnlvlN; flags: value is RtfParagraphNumbering's Body, Bullet or Continue
+    NumberingFormat, // value: the number format, as \levelnfc
+    NumberingStart,
+    NumberingIndent,
+    NumberingHanging,
+    NumberingPrevious,
+    NumberingFont,
 };
 
 struct RtfControlWord {

@@ -27,6 +27,7 @@ void RtfReader::read(std::string_view rtf) {
 }
 
 void RtfReader::finish() {
+    placeWrittenNumber();
     flushText();
     builder_.finish(blockFormat(), charFormat(state().character), inTable());
     notes_.appendTo(document_);
@@ -107,6 +108,7 @@ void RtfReader::endGroup() {
         finish();
         return;
     }
+    lists_.endGroup(stack_.back(), stack_[stack_.size() - 2]);
     stack_.pop_back();
     state().skipping = 0;
 }
@@ -146,7 +148,7 @@ void RtfReader::controlWord(const RtfToken& token) {
     }
     switch (word->kind) {
     case RtfWordKind::Destination:
-        destination(*word);
+        destination(*word, token.hasParameter ? token.parameter : word->value);
         break;
     case RtfWordKind::Flag:
         flag(*word);
@@ -231,6 +233,9 @@ void RtfReader::text(std::string_view bytes) {
     case RtfDestination::NestedRow:
     case RtfDestination::FormField:
         break;
+    default:
+        lists_.text(group.destination, bytes);
+        break;
     }
 }
 
@@ -250,11 +255,13 @@ void RtfReader::prepareText() {
     if (state().field >= 0) {
         fields_[std::size_t(state().field)].resultHasText = true;
     }
-    if (state().character == pendingState_) {
+    placeListNumber();
+    if (state().character == pendingState_ && state().numberText == pendingNumberText_) {
         return;
     }
     flushText();
     pendingState_ = state().character;
+    pendingNumberText_ = state().numberText;
 }
 
 void RtfReader::flushBytes() {
@@ -275,7 +282,9 @@ void RtfReader::flushText() {
     if (pendingText_.isEmpty()) {
         return;
     }
-    if (!pendingState_.hidden) {
+    if (pendingNumberText_ && !pendingState_.hidden) {
+        lists_.writeNumberText(sanitizeInlineText(pendingText_), numberFormat(pendingState_, -1));
+    } else if (!pendingState_.hidden) {
         resolveSectionBreak();
         QString text = state().inNote ? notes_.numberBeforeText() : QString();
         words_.append(text, sanitizeInlineText(pendingText_));
@@ -326,7 +335,9 @@ QTextCharFormat RtfReader::charFormat(const RtfCharacterState& character) {
 }
 
 QTextBlockFormat RtfReader::blockFormat() const {
-    return rtfBlockFormat(stack_.back().paragraph);
+    const RtfParagraphState& paragraph = stack_.back().paragraph;
+    const std::optional<RtfParagraphState> listItem = lists_.withListIndents(paragraph);
+    return rtfBlockFormat(listItem ? *listItem : paragraph);
 }
 
 } // namespace qtbackend

@@ -16,6 +16,7 @@
 #include "platform/qt/richtext/RtfDocumentBuilder.h"
 #include "platform/qt/richtext/RtfFields.h"
 #include "platform/qt/richtext/RtfFontTable.h"
+#include "platform/qt/richtext/RtfLists.h"
 #include "platform/qt/richtext/RtfNotes.h"
 #include "platform/qt/richtext/RtfState.h"
 
@@ -52,7 +53,7 @@ private:
     bool skipFallback();
 
     // Control words by kind
-    void destination(const RtfControlWord& word);
+    void destination(const RtfControlWord& word, std::int32_t parameter);
     void flag(const RtfControlWord& word);
     void toggle(const RtfControlWord& word, bool on);
     void value(const RtfControlWord& word, std::int32_t parameter);
@@ -81,6 +82,14 @@ private:
     // Flushes the text before a paragraph, cell or page ends.
     void endParagraphText();
     void resolveSectionBreak();
+    // Lists (RtfReaderLists.cpp): a \listtext or \pntext group starts; the paragraph's number
+    // goes in before its first text, once.
+    void beginNumberText();
+    void placeListNumber();
+    // A paragraph closed by a cell or section mark or the document's end before any text: its
+    // written number text still prints, and no number is counted for it otherwise.
+    void placeWrittenNumber();
+    QTextCharFormat numberFormat(RtfCharacterState character, std::int32_t plainFont);
 
     // Whether the paragraph being read belongs to a table: marked \intbl, or read between a row's
     // \trowd and its \row (pandoc resets \intbl with \pard inside cells), or ended by \cell.
@@ -111,6 +120,7 @@ private:
     RtfFontTable fonts_;
     RtfColorTable colors_;
     FontFaceBudget faces_;
+    RtfLists lists_{fonts_, decoder_, documentCodePage_};
 
     bool rowOpen_ = false;
     bool cellMarkSeen_ = false;
@@ -121,6 +131,7 @@ private:
 
     // Text gathered under one character state, handed to the builder in one piece.
     RtfCharacterState pendingState_;
+    bool pendingNumberText_ = false; // of a \listtext or \pntext, which the lists keep
     std::string pendingBytes_;
     QString pendingText_;
 };

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include <QString>
 #include <QTextCharFormat>
 #include <QTextOption>
 
@@ -21,7 +22,21 @@ enum class RtfDestination {
     FieldInstruction,
     FormField,
     FormFieldText,
-    FormFieldEntry
+    FormFieldEntry,
+    // Lists: the parts of \listtable and \listoverridetable, and Word 6's \pn, \pnseclvl and
+    // their texts before and after the number.
+    ListTable,
+    List,
+    ListLevel,
+    LevelText,
+    LevelNumbers,
+    ListOverrideTable,
+    ListOverride,
+    ListOverrideLevel,
+    Numbering,
+    SectionNumbering,
+    NumberingTextBefore,
+    NumberingTextAfter,
 };
 
 // The character formatting in force, as the control words of a group set it.
@@ -46,6 +61,23 @@ struct RtfTabStop {
     QTextOption::TabType type;
 };
 
+// Word 6/95 paragraph numbering: a paragraph's \pn or a section's \pnseclvlN.
+struct RtfParagraphNumbering {
+    static constexpr std::int32_t Body = 10;     // \pnlvlbody: one numbered list
+    static constexpr std::int32_t Bullet = 11;   // \pnlvlblt
+    static constexpr std::int32_t Continue = 12; // \pnlvlcont: counts on, shows nothing
+    std::int32_t level = 0;                      // 1 to 9: an outline level; 0: not numbered
+    std::int32_t format = 0;                     // as \levelnfc
+    bool formatGiven = false;
+    std::int32_t start = 1;
+    std::int32_t indent = 0; // \pnindent: from the margin to the text, in twips
+    bool hanging = false;
+    bool previous = false; // \pnprev: the numbers of the levels above come first
+    std::int32_t font = -1;
+    QString before;
+    QString after;
+};
+
 // The paragraph formatting in force; lengths in twips.
 struct RtfParagraphState {
     Qt::Alignment alignment = Qt::AlignLeft;
@@ -60,6 +92,13 @@ struct RtfParagraphState {
     bool pageBreakBefore = false;
     QTextOption::TabType nextTabType = QTextOption::LeftTab;
     std::vector<RtfTabStop> tabs;
+    // Lists: \ls and \ilvl (0: not a list item), whether \li and \fi were given (else the
+    // list level's apply), and Word 6's numbering.
+    std::int32_t listOverride = 0;
+    std::int32_t listLevel = 0;
+    bool leftIndentGiven = false;
+    bool firstIndentGiven = false;
+    RtfParagraphNumbering numbering;
 };
 
 // What a { saves and its } restores.
@@ -71,6 +110,7 @@ struct RtfGroupState {
     std::int32_t skipping = 0;    // fallback characters still to skip
     bool inNote = false;          // text goes to the notes, not the body
     int field = -1;               // the innermost field the group belongs to, or -1
+    bool numberText = false;      // inside \listtext or \pntext
 };
 
 } // namespace qtbackend

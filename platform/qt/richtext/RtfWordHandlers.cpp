@@ -18,8 +18,8 @@ std::int32_t clampTwips(std::int32_t twips) {
 
 } // namespace
 
-void RtfReader::destination(const RtfControlWord& word) {
-    if (noteOrFieldDestination(word)) {
+void RtfReader::destination(const RtfControlWord& word, std::int32_t parameter) {
+    if (lists_.destination(word, parameter, state()) || noteOrFieldDestination(word)) {
         return;
     }
     RtfDestination& destination = state().destination;
@@ -41,6 +41,8 @@ void RtfReader::destination(const RtfControlWord& word) {
     case RtfWord::ListText:
         if (destination != RtfDestination::Body) {
             destination = RtfDestination::Skip;
+        } else if (word.word == RtfWord::ListText) {
+            beginNumberText();
         }
         break;
     default:
@@ -50,7 +52,7 @@ void RtfReader::destination(const RtfControlWord& word) {
 }
 
 void RtfReader::flag(const RtfControlWord& word) {
-    if (paragraphFlag(word) || tableFlag(word)) {
+    if (paragraphFlag(word) || tableFlag(word) || lists_.value(word, word.value, state())) {
         return;
     }
     RtfCharacterState& character = state().character;
@@ -171,8 +173,8 @@ void RtfReader::toggle(const RtfControlWord& word, bool on) {
 }
 
 void RtfReader::value(const RtfControlWord& word, std::int32_t parameter) {
-    if (characterValue(word, parameter) || paragraphValue(word, parameter) ||
-        fieldValue(word, parameter)) {
+    if (lists_.value(word, parameter, state()) || characterValue(word, parameter) ||
+        paragraphValue(word, parameter) || fieldValue(word, parameter)) {
         return;
     }
     switch (word.word) {
@@ -259,6 +261,7 @@ bool RtfReader::characterValue(const RtfControlWord& word, std::int32_t paramete
 void RtfReader::unicodeCharacter(std::int32_t parameter) {
     RtfGroupState& group = state();
     const std::int32_t code = parameter < 0 ? parameter + 65536 : parameter;
+    lists_.character(group.destination, code); // list texts hold \u characters too
     if (group.destination == RtfDestination::Body) {
         char16_t character =
             code >= 0 && code <= 0xFFFF ? static_cast<char16_t>(code) : char16_t{0xFFFD};
@@ -275,12 +278,14 @@ bool RtfReader::paragraphValue(const RtfControlWord& word, std::int32_t paramete
     switch (word.word) {
     case RtfWord::LeftIndent:
         paragraph.leftIndent = clampTwips(parameter);
+        paragraph.leftIndentGiven = true;
         return true;
     case RtfWord::RightIndent:
         paragraph.rightIndent = clampTwips(parameter);
         return true;
     case RtfWord::FirstIndent:
         paragraph.firstIndent = clampTwips(parameter);
+        paragraph.firstIndentGiven = true;
         return true;
     case RtfWord::SpaceBefore:
         paragraph.spaceBefore = std::clamp(parameter, 0, MaxTwips);
@@ -312,9 +317,11 @@ void RtfReader::symbol(const RtfControlWord& word) {
     const bool inTable = this->inTable();
     switch (word.word) {
     case RtfWord::Paragraph:
+        placeListNumber(); // an empty list item shows its number too
         endParagraphText();
         resolveSectionBreak();
         out().endParagraph(blockFormat(), charFormat(state().character), inTable);
+        lists_.endParagraph();
         break;
     case RtfWord::NoteMark:
         appendString(state().inNote ? notes_.markInNote() : notes_.markInBody());
@@ -333,9 +340,11 @@ void RtfReader::symbol(const RtfControlWord& word) {
         out().breakPage(blockFormat(), charFormat(state().character), inTable);
         break;
     case RtfWord::Section:
+        placeWrittenNumber();
         endParagraphText();
         resolveSectionBreak();
         out().closeParagraph(blockFormat(), charFormat(state().character), inTable);
+        lists_.endParagraph();
         sectionBreakPending_ = true;
         break;
     case RtfWord::Cell:
@@ -344,9 +353,11 @@ void RtfReader::symbol(const RtfControlWord& word) {
             break;
         }
         cellMarkSeen_ = true; // a cell mark is in a table, \intbl or not
+        placeWrittenNumber();
         endParagraphText();
         resolveSectionBreak();
         builder_.endCell(blockFormat(), charFormat(state().character));
+        lists_.endParagraph();
         break;
     case RtfWord::Row:
         if (state().inNote) {
