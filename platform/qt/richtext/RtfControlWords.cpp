@@ -6,6 +6,8 @@
 #include <QTextCharFormat>
 #include <QTextOption>
 
+#include "platform/qt/richtext/RtfPictures.h"
+
 namespace qtbackend {
 
 namespace {
@@ -44,7 +46,6 @@ constexpr RtfControlWord Table[] = {
     {"comment", K::Destination, W::Skipped},
     {"company", K::Destination, W::Skipped},
     {"datastore", K::Destination, W::Skipped},
-    {"do", K::Destination, W::Skipped},
     {"doccomm", K::Destination, W::Skipped},
     {"docvar", K::Destination, W::Skipped},
     {"falt", K::Destination, W::Skipped},
@@ -71,20 +72,14 @@ constexpr RtfControlWord Table[] = {
     {"listtable", K::Destination, W::Skipped},
     {"manager", K::Destination, W::Skipped},
     {"nonesttables", K::Destination, W::Skipped},
-    {"nonshppict", K::Destination, W::Skipped},
-    {"object", K::Destination, W::Skipped},
     {"objdata", K::Destination, W::Skipped},
     {"operator", K::Destination, W::Skipped},
     {"panose", K::Destination, W::Skipped},
     {"pgdsctbl", K::Destination, W::Skipped},
-    {"pict", K::Destination, W::Skipped},
     {"pn", K::Destination, W::Skipped},
     {"pnseclvl", K::Destination, W::Skipped},
-    {"result", K::Destination, W::Skipped},
     {"revtbl", K::Destination, W::Skipped},
     {"rsidtbl", K::Destination, W::Skipped},
-    {"shp", K::Destination, W::Skipped},
-    {"shpgrp", K::Destination, W::Skipped},
     {"stylesheet", K::Destination, W::Skipped},
     {"subject", K::Destination, W::Skipped},
     {"tc", K::Destination, W::Skipped},
@@ -226,6 +221,46 @@ constexpr RtfControlWord Table[] = {
     {"zwnbo", K::Symbol, W::Character, 0x2060},
     {"ltrmark", K::Symbol, W::Character, 0x200E},
     {"rtlmark", K::Symbol, W::Character, 0x200F},
+
+    // Pictures and shapes
+    {"pict", K::Destination, W::Picture},
+    {"shppict", K::Destination, W::ShapePicture},
+    {"nonshppict", K::Destination, W::NonShapePicture},
+    {"shp", K::Destination, W::Shape},
+    {"shpgrp", K::Destination, W::Shape},
+    {"shpinst", K::Destination, W::ShapeInstance},
+    {"shptxt", K::Destination, W::ShapeText},
+    {"shprslt", K::Destination, W::ShapeResult},
+    {"sp", K::Destination, W::ShapeProperty},
+    {"sn", K::Destination, W::ShapePropertyName},
+    {"sv", K::Destination, W::ShapePropertyValue},
+    {"do", K::Destination, W::DrawingObject},
+    {"dptxbxtext", K::Destination, W::DrawingText},
+    {"object", K::Destination, W::Object},
+    {"result", K::Destination, W::ObjectResult},
+    {"blipuid", K::Destination, W::Skipped},
+    {"picprop", K::Destination, W::Skipped},
+    {"pngblip", K::Flag, W::PictureFormat, int(RtfPictureFormat::Blip)},
+    {"jpegblip", K::Flag, W::PictureFormat, int(RtfPictureFormat::Blip)},
+    {"dibitmap", K::Flag, W::PictureFormat, int(RtfPictureFormat::Dib)},
+    {"wbitmap", K::Flag, W::PictureFormat, int(RtfPictureFormat::Bitmap)},
+    {"wmetafile", K::Flag, W::PictureFormat, int(RtfPictureFormat::WindowsMetafile)},
+    {"emfblip", K::Flag, W::PictureFormat, int(RtfPictureFormat::Metafile)},
+    {"pmmetafile", K::Flag, W::PictureFormat, int(RtfPictureFormat::Metafile)},
+    {"macpict", K::Flag, W::PictureFormat, int(RtfPictureFormat::Metafile)},
+    {"picw", K::Value, W::PictureWidth, 0},
+    {"pich", K::Value, W::PictureHeight, 0},
+    {"picwgoal", K::Value, W::PictureGoalWidth, 0},
+    {"pichgoal", K::Value, W::PictureGoalHeight, 0},
+    {"picscalex", K::Value, W::PictureScaleX, 100},
+    {"picscaley", K::Value, W::PictureScaleY, 100},
+    {"piccropl", K::Value, W::PictureCropLeft, 0},
+    {"piccropr", K::Value, W::PictureCropRight, 0},
+    {"piccropt", K::Value, W::PictureCropTop, 0},
+    {"piccropb", K::Value, W::PictureCropBottom, 0},
+    {"wbmbitspixel", K::Value, W::BitmapBitsPerPixel, 1},
+    {"wbmplanes", K::Value, W::BitmapPlanes, 1},
+    {"wbmwidthbytes", K::Value, W::BitmapWidthBytes, 0},
 };
 
 } // namespace

@@ -69,7 +69,9 @@ void RtfReader::handle(const RtfToken& token) {
         break;
     case RtfToken::Kind::Binary:
         // Binary data (pictures, objects) is never text; it only counts as one fallback char.
-        skipFallback();
+        if (!skipFallback() && state().destination == RtfDestination::Picture) {
+            pictures_.binary(token.text);
+        }
         break;
     case RtfToken::Kind::End:
         break;
@@ -99,6 +101,7 @@ void RtfReader::endGroup() {
         finish();
         return;
     }
+    endDrawingGroup();
     stack_.pop_back();
     state().skipping = 0;
 }
@@ -214,8 +217,17 @@ void RtfReader::text(std::string_view bytes) {
     case RtfDestination::ColorTable:
         colors_.text(bytes);
         break;
+    case RtfDestination::Picture:
+        pictures_.hex(bytes);
+        break;
+    case RtfDestination::ShapePropertyName:
+        shapes_.propertyName(bytes);
+        break;
     case RtfDestination::Skip:
     case RtfDestination::NestedRow:
+    case RtfDestination::Shape:
+    case RtfDestination::PictureProperty:
+    case RtfDestination::Object:
         break;
     }
 }

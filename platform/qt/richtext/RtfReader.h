@@ -15,6 +15,8 @@
 #include "platform/qt/richtext/RtfColorTable.h"
 #include "platform/qt/richtext/RtfDocumentBuilder.h"
 #include "platform/qt/richtext/RtfFontTable.h"
+#include "platform/qt/richtext/RtfPictures.h"
+#include "platform/qt/richtext/RtfShapes.h"
 #include "platform/qt/richtext/RtfState.h"
 
 class QTextDocument;
@@ -29,7 +31,8 @@ struct RtfToken;
 // whatever could not be read is left out. Costs one pass over the input.
 //
 // RtfReader.cpp holds the tokens, groups and the text on its way to the builder;
-// RtfWordHandlers.cpp the handlers of control words, by kind.
+// RtfWordHandlers.cpp the handlers of control words, by kind; RtfDrawingHandlers.cpp those of
+// pictures and shapes.
 class RtfReader {
 public:
     explicit RtfReader(QTextDocument& document);
@@ -80,6 +83,15 @@ private:
     QTextCharFormat charFormat(const RtfCharacterState& character);
     QTextBlockFormat blockFormat() const;
 
+    // Pictures and shapes
+    void drawingDestination(const RtfControlWord& word);
+    // The text of a text box begins: the paragraph it is anchored in ends before it.
+    void startShapeText();
+    // Called before a group closes: a picture's group puts the picture in, a text box's text
+    // ends its last paragraph.
+    void endDrawingGroup();
+    void insertPicture();
+
     RtfGroupState& state() { return stack_.back(); }
 
     RtfRowDefinition row_;
@@ -107,6 +119,9 @@ private:
     RtfCharacterState pendingState_;
     std::string pendingBytes_;
     QString pendingText_;
+
+    RtfPictures pictures_;
+    RtfShapes shapes_;
 };
 
 } // namespace qtbackend

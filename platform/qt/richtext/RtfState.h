@@ -9,8 +9,22 @@
 namespace qtbackend {
 
 // Where the text of a group goes. NestedRow: the properties of a nested table's row, where only
-// the row's end matters.
-enum class RtfDestination { Body, Skip, FontTable, ColorTable, NestedRow };
+// the row's end matters. Picture: a picture's data. Shape: a shape or drawing object, whose own
+// text is only in its text box; ShapePropertyName: the name of one of its properties;
+// PictureProperty: a property whose value is a picture. Object: an embedded object, of which
+// only its result is read.
+enum class RtfDestination {
+    Body,
+    Skip,
+    FontTable,
+    ColorTable,
+    NestedRow,
+    Picture,
+    Shape,
+    ShapePropertyName,
+    PictureProperty,
+    Object,
+};
 
 // The character formatting in force, as the control words of a group set it.
 struct RtfCharacterState {

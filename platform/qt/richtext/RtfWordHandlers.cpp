@@ -41,6 +41,22 @@ void RtfReader::destination(const RtfControlWord& word) {
             destination = RtfDestination::Skip;
         }
         break;
+    case RtfWord::Picture:
+    case RtfWord::ShapePicture:
+    case RtfWord::NonShapePicture:
+    case RtfWord::Shape:
+    case RtfWord::ShapeInstance:
+    case RtfWord::ShapeText:
+    case RtfWord::ShapeResult:
+    case RtfWord::ShapeProperty:
+    case RtfWord::ShapePropertyName:
+    case RtfWord::ShapePropertyValue:
+    case RtfWord::DrawingObject:
+    case RtfWord::DrawingText:
+    case RtfWord::Object:
+    case RtfWord::ObjectResult:
+        drawingDestination(word);
+        break;
     default:
         destination = RtfDestination::Skip;
         break;
@@ -82,6 +98,11 @@ void RtfReader::flag(const RtfControlWord& word) {
         break;
     case RtfWord::FontFamily:
         fonts_.setStyleHint(static_cast<QFont::StyleHint>(word.value));
+        break;
+    case RtfWord::PictureFormat:
+        if (state().destination == RtfDestination::Picture) {
+            pictures_.setFormat(static_cast<RtfPictureFormat>(word.value));
+        }
         break;
     default:
         break;
@@ -170,6 +191,9 @@ void RtfReader::toggle(const RtfControlWord& word, bool on) {
 
 void RtfReader::value(const RtfControlWord& word, std::int32_t parameter) {
     if (characterValue(word, parameter) || paragraphValue(word, parameter)) {
+        return;
+    }
+    if (state().destination == RtfDestination::Picture && pictures_.value(word.word, parameter)) {
         return;
     }
     switch (word.word) {

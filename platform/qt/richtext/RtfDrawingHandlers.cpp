@@ -1,0 +1,67 @@
+#include "platform/qt/richtext/RtfControlWords.h"
+#include "platform/qt/richtext/RtfReader.h"
+
+namespace qtbackend {
+
+void RtfReader::drawingDestination(const RtfControlWord& word) {
+    RtfDestination& destination = state().destination;
+    const RtfDestination parent = destination;
+    switch (word.word) {
+    case RtfWord::Picture:
+        destination = parent == RtfDestination::Body || parent == RtfDestination::PictureProperty
+                          ? RtfDestination::Picture
+                          : RtfDestination::Skip;
+        if (destination == RtfDestination::Picture) {
+            pictures_.begin();
+        }
+        break;
+    case RtfWord::ShapePicture:
+        if (parent == RtfDestination::Body) {
+            pictures_.beginShapePicture();
+        } else {
+            destination = RtfDestination::Skip;
+        }
+        break;
+    case RtfWord::NonShapePicture:
+        // Never both: Word's own picture, where there is one, stands for this one.
+        if (parent != RtfDestination::Body || pictures_.repeatsShapePicture()) {
+            destination = RtfDestination::Skip;
+        }
+        break;
+    default:
+        destination = shapes_.destination(word.word, parent);
+        if (destination == RtfDestination::Body && parent == RtfDestination::Shape) {
+            startShapeText();
+        }
+        break;
+    }
+}
+
+void RtfReader::startShapeText() {
+    flushText();
+    builder_.closeParagraph(blockFormat(), charFormat(state().character), inTable());
+}
+
+void RtfReader::endDrawingGroup() {
+    const RtfDestination closing = state().destination;
+    const RtfDestination parent = stack_[stack_.size() - 2].destination;
+    if (closing == RtfDestination::Picture && parent != RtfDestination::Picture) {
+        insertPicture();
+    } else if (closing == RtfDestination::Body && parent == RtfDestination::Shape) {
+        // The text box's last paragraph ends with it; the anchor's text goes on after it.
+        flushText();
+        builder_.closeParagraph(blockFormat(), charFormat(state().character), inTable());
+    }
+}
+
+void RtfReader::insertPicture() {
+    flushText();
+    const std::optional<RtfPictureOutput> picture = pictures_.finish();
+    if (!picture || state().character.hidden) {
+        return;
+    }
+    resolveSectionBreak();
+    builder_.insertImage(picture->image, picture->size, charFormat(state().character), inTable());
+}
+
+} // namespace qtbackend
