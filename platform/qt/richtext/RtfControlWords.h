@@ -111,6 +111,10 @@ enum class RtfWord {
     DrawingText,
     Object,
     ObjectResult,
+    ShapeLeft,
+    ShapeTop,
+    ShapeRight,
+    ShapeBottom,
     PictureFormat, // value: the RtfPictureFormat
     PictureWidth,
     PictureHeight,

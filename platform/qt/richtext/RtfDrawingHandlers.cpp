@@ -12,7 +12,8 @@ void RtfReader::drawingDestination(const RtfControlWord& word) {
                           ? RtfDestination::Picture
                           : RtfDestination::Skip;
         if (destination == RtfDestination::Picture) {
-            pictures_.begin();
+            // A picture shape's picture fills the shape.
+            pictures_.begin(parent == RtfDestination::PictureProperty ? shapes_.frame() : QSizeF());
         }
         break;
     case RtfWord::ShapePicture:
@@ -34,6 +35,17 @@ void RtfReader::drawingDestination(const RtfControlWord& word) {
             startShapeText();
         }
         break;
+    }
+}
+
+bool RtfReader::drawingValue(const RtfControlWord& word, std::int32_t parameter) {
+    switch (state().destination) {
+    case RtfDestination::Picture:
+        return pictures_.value(word.word, parameter);
+    case RtfDestination::Shape:
+        return shapes_.value(word.word, parameter);
+    default:
+        return false;
     }
 }
 
@@ -62,6 +74,9 @@ void RtfReader::insertPicture() {
     }
     resolveSectionBreak();
     builder_.insertImage(picture->image, picture->size, charFormat(state().character), inTable());
+    if (stack_[stack_.size() - 2].destination == RtfDestination::PictureProperty) {
+        shapes_.pictureShown();
+    }
 }
 
 } // namespace qtbackend

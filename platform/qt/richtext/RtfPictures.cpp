@@ -98,8 +98,9 @@ bool RtfPictures::repeatsShapePicture() {
     return repeats;
 }
 
-void RtfPictures::begin() {
+void RtfPictures::begin(QSizeF frame) {
     picture_ = RtfPicture{};
+    frame_ = frame;
     highNibble_ = -1;
     dataTooLarge_ = false;
     fromShapePicture_ = shapePicturePending_;
@@ -216,8 +217,12 @@ std::optional<RtfPictureOutput> RtfPictures::finish() {
         return std::nullopt;
     }
     const QRectF part = shownPart(picture, goal);
-    const double width = scaled(goal.width() * part.width(), picture.scaleX);
-    const double height = scaled(goal.height() * part.height(), picture.scaleY);
+    double width = scaled(goal.width() * part.width(), picture.scaleX);
+    double height = scaled(goal.height() * part.height(), picture.scaleY);
+    if (!frame_.isEmpty()) {
+        width = std::min(frame_.width(), MaxPictureTwips);
+        height = std::min(frame_.height(), MaxPictureTwips);
+    }
     if (width < 1 || height < 1) {
         return std::nullopt;
     }

@@ -63,7 +63,8 @@ public:
     // (Word writes the two side by side).
     bool repeatsShapePicture();
 
-    void begin();
+    // A \pict group begins; frame: the size in twips it fills, or empty to take its own.
+    void begin(QSizeF frame);
     void setFormat(RtfPictureFormat format);
     // Sets the picture property a value word names; false for a word of no picture property.
     bool value(RtfWord word, std::int32_t parameter);
@@ -77,6 +78,7 @@ private:
     void appendByte(char byte);
 
     RtfPicture picture_;
+    QSizeF frame_;
     int highNibble_ = -1;
     bool dataTooLarge_ = false;
     std::int64_t budget_;

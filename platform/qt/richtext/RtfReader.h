@@ -85,6 +85,8 @@ private:
 
     // Pictures and shapes
     void drawingDestination(const RtfControlWord& word);
+    // The value words of pictures and shapes; false for another word.
+    bool drawingValue(const RtfControlWord& word, std::int32_t parameter);
     // The text of a text box begins: the paragraph it is anchored in ends before it.
     void startShapeText();
     // Called before a group closes: a picture's group puts the picture in, a text box's text

@@ -16,17 +16,23 @@ RtfDestination RtfShapes::destination(RtfWord word, RtfDestination parent) {
     const bool inShape = parent == D::Shape;
     switch (word) {
     case RtfWord::Shape:
+        if (!inShape && parent != D::Body) {
+            return D::Skip;
+        }
         if (parent == D::Body) {
             instanceSeen_ = false; // a new shape in the text, not one of a group
-            return D::Shape;
         }
-        return inShape ? D::Shape : D::Skip;
+        pictureShown_ = false;
+        frameInTwips_ = parent == D::Body;
+        left_ = top_ = right_ = bottom_ = 0;
+        return D::Shape;
     case RtfWord::ShapeInstance:
         instanceSeen_ = instanceSeen_ || inShape;
         return inShape ? D::Shape : D::Skip;
     case RtfWord::ShapeResult:
         return (inShape || parent == D::Body) && !instanceSeen_ ? D::Body : D::Skip;
     case RtfWord::ShapeText:
+        return inShape && !pictureShown_ ? D::Body : D::Skip;
     case RtfWord::DrawingText:
         return inShape ? D::Body : D::Skip;
     case RtfWord::ShapeProperty:
@@ -46,6 +52,31 @@ RtfDestination RtfShapes::destination(RtfWord word, RtfDestination parent) {
     default:
         return D::Skip;
     }
+}
+
+bool RtfShapes::value(RtfWord word, std::int32_t parameter) {
+    switch (word) {
+    case RtfWord::ShapeLeft:
+        left_ = parameter;
+        return true;
+    case RtfWord::ShapeTop:
+        top_ = parameter;
+        return true;
+    case RtfWord::ShapeRight:
+        right_ = parameter;
+        return true;
+    case RtfWord::ShapeBottom:
+        bottom_ = parameter;
+        return true;
+    default:
+        return false;
+    }
+}
+
+QSizeF RtfShapes::frame() const {
+    const double width = double(right_) - left_;
+    const double height = double(bottom_) - top_;
+    return frameInTwips_ && width > 0 && height > 0 ? QSizeF(width, height) : QSizeF();
 }
 
 void RtfShapes::propertyName(std::string_view bytes) {

@@ -193,7 +193,7 @@ void RtfReader::value(const RtfControlWord& word, std::int32_t parameter) {
     if (characterValue(word, parameter) || paragraphValue(word, parameter)) {
         return;
     }
-    if (state().destination == RtfDestination::Picture && pictures_.value(word.word, parameter)) {
+    if (drawingValue(word, parameter)) {
         return;
     }
     switch (word.word) {
