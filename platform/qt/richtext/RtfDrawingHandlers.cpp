@@ -51,7 +51,9 @@ bool RtfReader::drawingValue(const RtfControlWord& word, std::int32_t parameter)
 
 void RtfReader::startShapeText() {
     flushText();
-    builder_.closeParagraph(blockFormat(), charFormat(state().character), inTable());
+    const bool anchoredInTable = inTable();
+    builder_.closeParagraph(blockFormat(), charFormat(state().character), anchoredInTable);
+    state().anchoredInTable = anchoredInTable;
 }
 
 void RtfReader::endDrawingGroup() {

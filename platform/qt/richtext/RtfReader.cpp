@@ -289,7 +289,8 @@ void RtfReader::resolveSectionBreak() {
 }
 
 bool RtfReader::inTable() const {
-    return stack_.back().paragraph.inTable || rowOpen_ || cellMarkSeen_;
+    return stack_.back().paragraph.inTable || rowOpen_ || cellMarkSeen_ ||
+           stack_.back().anchoredInTable;
 }
 
 int RtfReader::codePageOf(const RtfFont* font) const {

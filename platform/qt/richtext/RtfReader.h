@@ -76,7 +76,8 @@ private:
     void resolveSectionBreak();
 
     // Whether the paragraph being read belongs to a table: marked \intbl, or read between a row's
-    // \trowd and its \row (pandoc resets \intbl with \pard inside cells), or ended by \cell.
+    // \trowd and its \row (pandoc resets \intbl with \pard inside cells), or ended by \cell, or
+    // in a text box anchored in a table.
     bool inTable() const;
     int codePageOf(const RtfFont* font) const;
     // The format of characters in this state, in a face the document's budget admits.

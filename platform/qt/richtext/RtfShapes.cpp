@@ -41,7 +41,11 @@ RtfDestination RtfShapes::destination(RtfWord word, RtfDestination parent) {
     case RtfWord::ShapePropertyName:
         return inShape ? D::ShapePropertyName : D::Skip;
     case RtfWord::ShapePropertyValue:
-        return inShape && propertyName_ == "pib" ? D::PictureProperty : D::Skip;
+        if (inShape && propertyName_ == "pib") {
+            return D::PictureProperty;
+        }
+        // The words of a WordArt shape, which writers also give plain shapes with text.
+        return inShape && propertyName_ == "gtextUNICODE" ? D::Body : D::Skip;
     case RtfWord::DrawingObject:
         return inShape || parent == D::Body ? D::Shape : D::Skip;
     case RtfWord::Object:

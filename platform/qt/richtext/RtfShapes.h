@@ -13,8 +13,9 @@ namespace qtbackend {
 enum class RtfWord;
 
 // Where the groups of shapes (\shp, \shpgrp) and old drawing objects (\do) lead: only the text
-// of their text boxes (\shptxt, \dptxbxtext) and the picture of a picture shape (the pib
-// property) reach the document, in the flow where the shape is anchored. A shape's \shprslt is
+// of their text boxes (\shptxt, \dptxbxtext) or WordArt (the gtextUNICODE property) and the
+// picture of a picture shape (the pib property) reach the document, in the flow where the
+// shape is anchored. A shape's \shprslt is
 // what Word writes for readers that do not know shapes, often the same text again: it is read
 // only for a shape that came without its instructions (\shpinst). A picture shape's picture
 // fills the shape's frame, and its text box, which repeats it, is not read. Of an embedded

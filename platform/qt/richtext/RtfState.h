@@ -71,6 +71,8 @@ struct RtfGroupState {
     RtfDestination destination = RtfDestination::Body;
     std::int32_t unicodeSkip = 1; // \uc: fallback characters after each \u
     std::int32_t skipping = 0;    // fallback characters still to skip
+    // The text of a text box anchored in a table cell, which goes into that cell.
+    bool anchoredInTable = false;
 };
 
 } // namespace qtbackend
