@@ -62,7 +62,8 @@ QImage deviceBitmap(const RtfPicture& picture, std::int64_t& budget) {
     // Rows are padded to whole 16-bit words unless the picture says otherwise.
     const std::int64_t stride =
         picture.widthBytes > 0 ? picture.widthBytes : (rowBytes + 1) / 2 * 2;
-    if (stride < rowBytes || stride * height > static_cast<std::int64_t>(picture.data.size()) ||
+    const auto available = static_cast<std::int64_t>(picture.data.size());
+    if (stride < rowBytes || stride > available / height ||
         !chargePicture(width * height, budget)) {
         return {};
     }
