@@ -2,6 +2,7 @@
 // resolution, fitted into a page they would not fit, blank boxes that take their space and draw
 // nothing; and the bound on what all the pictures of a document may take.
 
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -91,18 +92,40 @@ TEST(RtfPicturesTest, PrintAtTheirGoalSizeFittedIntoThePage) {
     }
 }
 
+// Device bitmaps of one pixel whose data differ with index.
+std::string onePixelBitmap(int index) {
+    char data[5];
+    std::snprintf(data, sizeof data, "%04x", index & 0xFFFF);
+    return std::string("{\\pict\\wbitmap0\\picw1\\pich1\\wbmwidthbytes2 ") + data + "}";
+}
+
 TEST(RtfPicturesTest, AllThePicturesOfADocumentAreBoundedTogether) {
-    // Blank boxes cost the least a picture costs: more of them than the budget holds.
-    const auto bound =
-        static_cast<int>(qtbackend::MaxDecodedPictureBytes / qtbackend::MinimumPictureCost);
-    std::string rtf = "{\\rtf1 ";
-    for (int i = 0; i < bound + 10; ++i) {
-        rtf += "{\\pict\\wmetafile8\\picwgoal15\\pichgoal15 }";
+    using qtbackend::MaxDecodedPictureBytes;
+    const auto boxes = static_cast<int>(MaxDecodedPictureBytes / qtbackend::BlankBoxCost);
+    const auto pictures = static_cast<int>(MaxDecodedPictureBytes / qtbackend::MinimumPictureCost);
+    const struct {
+        const char* name;
+        int count;
+        std::string (*picture)(int index);
+        int printed;
+    } cases[] = {
+        {"blank boxes", boxes + 10,
+         [](int) { return std::string("{\\pict\\wmetafile8\\picwgoal15\\pichgoal15 }"); }, boxes},
+        {"different pictures", pictures + 10, onePixelBitmap, pictures},
+        // One picture again and again is decoded once and costs once.
+        {"the same picture", pictures + 10, [](int) { return onePixelBitmap(0); }, pictures + 10},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string rtf = "{\\rtf1 ";
+        for (int i = 0; i < c.count; ++i) {
+            rtf += c.picture(i);
+        }
+        rtf += "end}";
+        const QString text = read(rtf)->toPlainText();
+        EXPECT_EQ(text.count(QChar::ObjectReplacementCharacter), c.printed);
+        EXPECT_TRUE(text.endsWith(QStringLiteral("end")));
     }
-    rtf += "end}";
-    const QString text = read(rtf)->toPlainText();
-    EXPECT_EQ(text.count(QChar::ObjectReplacementCharacter), bound);
-    EXPECT_TRUE(text.endsWith(QStringLiteral("end")));
 }
 
 } // namespace

@@ -78,7 +78,8 @@ void RtfDocumentBuilder::insertImage(const QImage& image, QSizeF size,
     picture.setWidth(size.width());
     picture.setHeight(size.height());
     if (!image.isNull()) {
-        const QString name = QStringLiteral("rtfpicture:%1").arg(images_);
+        // Pictures that share an image share its resource.
+        const QString name = QStringLiteral("rtfpicture:%1").arg(image.cacheKey());
         document_.addResource(QTextDocument::ImageResource, QUrl(name), image);
         picture.setName(name);
     }

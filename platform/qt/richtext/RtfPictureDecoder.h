@@ -8,9 +8,12 @@ namespace qtbackend {
 
 struct RtfPicture;
 
-// What a picture costs at least, in bytes of the pictures' budget: its format, its resource and
-// its place in the layout, so that a flood of tiny pictures is bounded as well.
-inline constexpr std::int64_t MinimumPictureCost = 4096;
+// What a decoded picture costs at least, in bytes of the pictures' budget: decoding it, and its
+// place in the layout and in the printed file, so that a flood of small pictures is bounded as
+// well (to 8192 different ones in a document).
+inline constexpr std::int64_t MinimumPictureCost = std::int64_t{64} << 10;
+// What a blank box costs: its format and its place in the layout.
+inline constexpr std::int64_t BlankBoxCost = std::int64_t{4} << 10;
 
 // Takes what a picture of this many pixels costs (4 bytes each, at least MinimumPictureCost)
 // from budget; false, leaving budget as it was, when that is more than it holds or more than

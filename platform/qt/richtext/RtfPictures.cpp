@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <QByteArray>
+#include <QCryptographicHash>
 #include <QRect>
 
 #include "platform/qt/QtPictureLoader.h"
@@ -200,6 +202,33 @@ void RtfPictures::appendByte(char byte) {
     picture_.data.push_back(byte);
 }
 
+QImage RtfPictures::decode(const RtfPicture& picture) {
+    if (picture.format == RtfPictureFormat::Metafile) {
+        return {};
+    }
+    // How the data is read belongs to the key: a device bitmap's rows are sized by its words.
+    QCryptographicHash digest(QCryptographicHash::Sha256);
+    const std::int32_t reading[] = {static_cast<std::int32_t>(picture.format),
+                                    picture.width,
+                                    picture.height,
+                                    picture.bitsPerPixel,
+                                    picture.planes,
+                                    picture.widthBytes};
+    digest.addData(QByteArrayView(reinterpret_cast<const char*>(reading), sizeof reading));
+    digest.addData(
+        QByteArrayView(picture.data.data(), static_cast<qsizetype>(picture.data.size())));
+    const QByteArray key = digest.result();
+    if (const auto found = decoded_.find(key.toStdString()); found != decoded_.end()) {
+        return found->second;
+    }
+    if (budget_ < MinimumPictureCost) {
+        return {}; // no new picture fits: not worth reading its header
+    }
+    QImage image = decodeRtfPicture(picture, budget_);
+    decoded_.emplace(key.toStdString(), image);
+    return image;
+}
+
 std::optional<RtfPictureOutput> RtfPictures::finish() {
     const RtfPicture picture = std::move(picture_);
     picture_ = RtfPicture{};
@@ -208,9 +237,12 @@ std::optional<RtfPictureOutput> RtfPictures::finish() {
 
     // A metafile without a bitmap to show keeps its place as a blank box; another picture that
     // cannot be read, or that the budget cannot take, is left out.
-    QImage image = decodeRtfPicture(picture, budget_);
-    if (image.isNull() && (!isMetafile(picture) || !chargePicture(0, budget_))) {
-        return std::nullopt;
+    QImage image = decode(picture);
+    if (image.isNull()) {
+        if (!isMetafile(picture) || budget_ < BlankBoxCost) {
+            return std::nullopt;
+        }
+        budget_ -= BlankBoxCost;
     }
     const QSizeF goal = goalTwips(picture, naturalTwips(picture, image));
     if (goal.width() <= 0 || goal.height() <= 0) {

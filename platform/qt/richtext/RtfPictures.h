@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include <QImage>
 #include <QSizeF>
@@ -49,10 +50,11 @@ struct RtfPictureOutput {
 };
 
 // Reads the \pict groups of a document: gathers each picture's properties and data (hex digits
-// or \bin bytes) and decodes it once, at the end of its group. Pictures are bounded one by one
-// and all together by what their pixels take (MaxDecodedPictureBytes each, and the same across
-// the document), so that hostile sizes and counts stay cheap. Also makes Word's choice between
-// a \shppict picture and the \nonshppict one it writes for older readers.
+// or \bin bytes) and decodes it once, at the end of its group; a picture that comes again (a
+// logo on every page) is decoded once and shared. Pictures are bounded one by one and all
+// together by what their pixels take (MaxDecodedPictureBytes each, and the same across the
+// document), so that hostile sizes and counts stay cheap. Also makes Word's choice between a
+// \shppict picture and the \nonshppict one it writes for older readers.
 class RtfPictures {
 public:
     RtfPictures();
@@ -76,12 +78,16 @@ public:
 private:
     bool wantsData() const;
     void appendByte(char byte);
+    // The image of the picture's data, decoded once for all the pictures that have that data.
+    QImage decode(const RtfPicture& picture);
 
     RtfPicture picture_;
     QSizeF frame_;
     int highNibble_ = -1;
     bool dataTooLarge_ = false;
     std::int64_t budget_;
+    // Images decoded so far (null for data that could not be read), by a digest of their data.
+    std::unordered_map<std::string, QImage> decoded_;
     bool shapePicturePending_ = false; // a \shppict has begun, its \pict not yet
     bool fromShapePicture_ = false;
     bool shapePictureGiven_ = false;
