@@ -2,7 +2,8 @@
 // which lists the text of every paragraph and the formats that must hold at given places.
 //
 //   text: <paragraph text>          one line per block, in document order; escapes: \t tab,
-//                                   \l line break, \~ no-break space, \- soft hyphen, \\ backslash
+//                                   \l line break, \~ no-break space, \- soft hyphen, \\ backslash,
+//                                   \o a picture
 //   char "<words>" <property>...    every character of the first occurrence of words
 //   block <n> <property>...         the block format of block n (0-based)
 //   table <n> rows=<r> columns=<c>  the n-th table of the document (0-based)
@@ -10,6 +11,9 @@
 //   cell <n> <row> <column> <r>x<c> "<text>"
 //                                   the cell that starts at row and column: the rows and
 //                                   columns it spans, its paragraphs joined by |
+//   image <n> bitmap <w>x<h> pixels=<w>x<h> #rrggbb
+//   image <n> blank <w>x<h>         the n-th picture (0-based): its size in 1/96 inch, and its
+//                                   image's pixels and top-left colour, or none for a blank box
 //
 // Character properties: bold !bold italic !italic strike !strike underline=<style> baseline
 // size=<pt> family=<name> color=#rrggbb !color background=#rrggbb super sub caps smallcaps. Block
@@ -21,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include <QColor>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -29,6 +34,7 @@
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextTable>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 #include "platform/qt/richtext/RichTextReader.h"
@@ -76,6 +82,9 @@ QString unescape(const QString& text) {
         case u'-':
             result.append(QChar(0x00AD));
             break;
+        case u'o':
+            result.append(QChar::ObjectReplacementCharacter);
+            break;
         default:
             result.append(text[i]);
             break;
@@ -99,6 +108,9 @@ QString escape(const QString& text) {
             break;
         case 0x00AD:
             result += QStringLiteral("\\-");
+            break;
+        case QChar::ObjectReplacementCharacter:
+            result += QStringLiteral("\\o");
             break;
         case u'\\':
             result += QStringLiteral("\\\\");
@@ -310,6 +322,43 @@ QString columnWidths(const QTextTable& table) {
     return widths.join(' ');
 }
 
+// The n-th picture of the document (0-based), in document order; an invalid format if none.
+QTextImageFormat imageOf(const QTextDocument& document, int n) {
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            // Alike pictures side by side share a fragment, one character each.
+            if (format.isImageFormat() && (n -= it.fragment().length()) < 0) {
+                return format.toImageFormat();
+            }
+        }
+    }
+    return {};
+}
+
+QString checkImage(QTextDocument& document, const QStringList& parts) {
+    const QTextImageFormat image = imageOf(document, parts[1].toInt());
+    if (!image.isValid()) {
+        return QStringLiteral("no such image");
+    }
+    const QImage pixels =
+        image.name().isEmpty()
+            ? QImage()
+            : document.resource(QTextDocument::ImageResource, QUrl(image.name())).value<QImage>();
+    QString actual = QStringLiteral("%1 %2x%3")
+                         .arg(pixels.isNull() ? "blank" : "bitmap")
+                         .arg(image.width())
+                         .arg(image.height());
+    if (!pixels.isNull()) {
+        actual += QStringLiteral(" pixels=%1x%2 %3")
+                      .arg(pixels.width())
+                      .arg(pixels.height())
+                      .arg(QColor(pixels.pixel(0, 0)).name());
+    }
+    const QString expected = parts.mid(2).join(' ');
+    return actual == expected ? QString() : "expected " + expected + ", found " + actual;
+}
+
 class RichTextGolden : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(RichTextGolden, readsAsExpected) {
@@ -376,6 +425,9 @@ TEST_P(RichTextGolden, readsAsExpected) {
             QTextTable* table = tableOf(document, parts[1]);
             ASSERT_NE(table, nullptr) << "no table " << parts[1].toStdString();
             const QString problem = checkCell(*table, parts);
+            EXPECT_TRUE(problem.isEmpty()) << line.toStdString() << ": " << problem.toStdString();
+        } else if (parts[0] == "image" && parts.size() >= 4) {
+            const QString problem = checkImage(document, parts);
             EXPECT_TRUE(problem.isEmpty()) << line.toStdString() << ": " << problem.toStdString();
         } else {
             ADD_FAILURE() << "cannot read check: " << line.toStdString();

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QHashFunctions>
+#include <QImage>
 #include <QList>
 #include <QString>
 #include <QTextBlockFormat>
@@ -10,8 +11,10 @@
 #include <QTextDocument>
 #include <QTextLength>
 #include <QTextTable>
+#include <QUrl>
 
 #include "platform/qt/richtext/RichTextProperties.h"
+#include "platform/qt/richtext/RtfPictureObject.h"
 
 namespace qtbackend {
 
@@ -62,6 +65,26 @@ void RtfDocumentBuilder::insertText(const QString& text, const QTextCharFormat& 
     }
     openBlock(inTable);
     cursor_.insertText(text, format);
+    hasContent_ = true;
+}
+
+void RtfDocumentBuilder::insertImage(const QImage& image, QSizeF size,
+                                     const QTextCharFormat& format, bool inTable) {
+    if (images_++ == 0) {
+        registerRtfPictureObject(document_);
+    }
+    QTextImageFormat picture;
+    picture.merge(format);
+    picture.setWidth(size.width());
+    picture.setHeight(size.height());
+    if (!image.isNull()) {
+        // Pictures that share an image share its resource.
+        const QString name = QStringLiteral("rtfpicture:%1").arg(image.cacheKey());
+        document_.addResource(QTextDocument::ImageResource, QUrl(name), image);
+        picture.setName(name);
+    }
+    openBlock(inTable);
+    cursor_.insertImage(picture);
     hasContent_ = true;
 }
 

@@ -4,6 +4,8 @@
 
 #include <QTextCursor>
 
+class QImage;
+class QSizeF;
 class QString;
 class QTextBlockFormat;
 class QTextCharFormat;
@@ -42,6 +44,9 @@ public:
 
     // Text without line or paragraph separators.
     void insertText(const QString& text, const QTextCharFormat& format, bool inTable);
+    // A picture in the flow of the text, of size in 1/96 inch: the image, kept as one of the
+    // document's resources, or a blank box where the image is null.
+    void insertImage(const QImage& image, QSizeF size, const QTextCharFormat& format, bool inTable);
     void endParagraph(const QTextBlockFormat& format, const QTextCharFormat& markFormat,
                       bool inTable);
     // Ends the current paragraph if it has been started and not ended yet.
@@ -100,6 +105,8 @@ private:
     int columnIndex_ = 0; // the table column being written to
     bool cellEnded_ = false;
     bool rowEnded_ = false;
+
+    int images_ = 0;
 };
 
 } // namespace qtbackend

@@ -72,7 +72,9 @@ void RtfReader::handle(const RtfToken& token) {
         break;
     case RtfToken::Kind::Binary:
         // Binary data (pictures, objects) is never text; it only counts as one fallback char.
-        skipFallback();
+        if (!skipFallback() && state().destination == RtfDestination::Picture) {
+            pictures_.binary(token.text);
+        }
         break;
     case RtfToken::Kind::End:
         break;
@@ -109,6 +111,7 @@ void RtfReader::endGroup() {
         return;
     }
     lists_.endGroup(stack_.back(), stack_[stack_.size() - 2]);
+    endDrawingGroup();
     stack_.pop_back();
     state().skipping = 0;
 }
@@ -229,9 +232,18 @@ void RtfReader::text(std::string_view bytes) {
     case RtfDestination::FormFieldEntry:
         fieldText(bytes);
         break;
+    case RtfDestination::Picture:
+        pictures_.hex(bytes);
+        break;
+    case RtfDestination::ShapePropertyName:
+        shapes_.propertyName(bytes);
+        break;
     case RtfDestination::Skip:
     case RtfDestination::NestedRow:
     case RtfDestination::FormField:
+    case RtfDestination::Shape:
+    case RtfDestination::PictureProperty:
+    case RtfDestination::Object:
         break;
     default:
         lists_.text(group.destination, bytes);
@@ -311,7 +323,8 @@ void RtfReader::resolveSectionBreak() {
 bool RtfReader::inTable() const {
     const RtfGroupState& group = stack_.back();
     // A note inside a table cell is no part of the table.
-    return group.paragraph.inTable || (!group.inNote && (rowOpen_ || cellMarkSeen_));
+    return group.paragraph.inTable || group.anchoredInTable ||
+           (!group.inNote && (rowOpen_ || cellMarkSeen_));
 }
 
 int RtfReader::codePageOf(const RtfFont* font) const {

@@ -18,6 +18,8 @@
 #include "platform/qt/richtext/RtfFontTable.h"
 #include "platform/qt/richtext/RtfLists.h"
 #include "platform/qt/richtext/RtfNotes.h"
+#include "platform/qt/richtext/RtfPictures.h"
+#include "platform/qt/richtext/RtfShapes.h"
 #include "platform/qt/richtext/RtfState.h"
 
 class QTextDocument;
@@ -32,7 +34,8 @@ struct RtfToken;
 // whatever could not be read is left out. Costs one pass over the input.
 //
 // RtfReader.cpp holds the tokens, groups and the text on its way to the builder;
-// RtfWordHandlers.cpp the handlers of control words, by kind.
+// RtfWordHandlers.cpp the handlers of control words, by kind; RtfDrawingHandlers.cpp those of
+// pictures and shapes.
 class RtfReader {
 public:
     explicit RtfReader(QTextDocument& document);
@@ -92,12 +95,24 @@ private:
     QTextCharFormat numberFormat(RtfCharacterState character, std::int32_t plainFont);
 
     // Whether the paragraph being read belongs to a table: marked \intbl, or read between a row's
-    // \trowd and its \row (pandoc resets \intbl with \pard inside cells), or ended by \cell.
+    // \trowd and its \row (pandoc resets \intbl with \pard inside cells), or ended by \cell, or
+    // in a text box anchored in a table.
     bool inTable() const;
     int codePageOf(const RtfFont* font) const;
     // The format of characters in this state, in a face the document's budget admits.
     QTextCharFormat charFormat(const RtfCharacterState& character);
     QTextBlockFormat blockFormat() const;
+
+    // Pictures and shapes
+    void drawingDestination(const RtfControlWord& word);
+    // The value words of pictures and shapes; false for another word.
+    bool drawingValue(const RtfControlWord& word, std::int32_t parameter);
+    // The text of a text box begins: the paragraph it is anchored in ends before it.
+    void startShapeText();
+    // Called before a group closes: a picture's group puts the picture in, a text box's text
+    // ends its last paragraph.
+    void endDrawingGroup();
+    void insertPicture();
 
     RtfGroupState& state() { return stack_.back(); }
     // Where text goes: the body, or the notes while a note is read.
@@ -134,6 +149,9 @@ private:
     bool pendingNumberText_ = false; // of a \listtext or \pntext, which the lists keep
     std::string pendingBytes_;
     QString pendingText_;
+
+    RtfPictures pictures_;
+    RtfShapes shapes_;
 };
 
 } // namespace qtbackend

@@ -13,6 +13,10 @@ namespace qtbackend {
 // the row's end matters.
 // FieldInstruction, FormFieldText, FormFieldEntry: text of the current field's instruction, its
 // default text and its list entries.
+// Picture: a picture's data. Shape: a shape or drawing object, whose own
+// text is only in its text box; ShapePropertyName: the name of one of its properties;
+// PictureProperty: a property whose value is a picture. Object: an embedded object, of which
+// only its result is read.
 enum class RtfDestination {
     Body,
     Skip,
@@ -37,6 +41,11 @@ enum class RtfDestination {
     SectionNumbering,
     NumberingTextBefore,
     NumberingTextAfter,
+    Picture,
+    Shape,
+    ShapePropertyName,
+    PictureProperty,
+    Object,
 };
 
 // The character formatting in force, as the control words of a group set it.
@@ -111,6 +120,8 @@ struct RtfGroupState {
     bool inNote = false;          // text goes to the notes, not the body
     int field = -1;               // the innermost field the group belongs to, or -1
     bool numberText = false;      // inside \listtext or \pntext
+    // The text of a text box anchored in a table cell, which goes into that cell.
+    bool anchoredInTable = false;
 };
 
 } // namespace qtbackend

@@ -45,6 +45,22 @@ void RtfReader::destination(const RtfControlWord& word, std::int32_t parameter) 
             beginNumberText();
         }
         break;
+    case RtfWord::Picture:
+    case RtfWord::ShapePicture:
+    case RtfWord::NonShapePicture:
+    case RtfWord::Shape:
+    case RtfWord::ShapeInstance:
+    case RtfWord::ShapeText:
+    case RtfWord::ShapeResult:
+    case RtfWord::ShapeProperty:
+    case RtfWord::ShapePropertyName:
+    case RtfWord::ShapePropertyValue:
+    case RtfWord::DrawingObject:
+    case RtfWord::DrawingText:
+    case RtfWord::Object:
+    case RtfWord::ObjectResult:
+        drawingDestination(word);
+        break;
     default:
         destination = RtfDestination::Skip;
         break;
@@ -86,6 +102,11 @@ void RtfReader::flag(const RtfControlWord& word) {
         break;
     case RtfWord::FontFamily:
         fonts_.setStyleHint(static_cast<QFont::StyleHint>(word.value));
+        break;
+    case RtfWord::PictureFormat:
+        if (state().destination == RtfDestination::Picture) {
+            pictures_.setFormat(static_cast<RtfPictureFormat>(word.value));
+        }
         break;
     default:
         break;
@@ -175,6 +196,9 @@ void RtfReader::toggle(const RtfControlWord& word, bool on) {
 void RtfReader::value(const RtfControlWord& word, std::int32_t parameter) {
     if (lists_.value(word, parameter, state()) || characterValue(word, parameter) ||
         paragraphValue(word, parameter) || fieldValue(word, parameter)) {
+        return;
+    }
+    if (drawingValue(word, parameter)) {
         return;
     }
     switch (word.word) {
