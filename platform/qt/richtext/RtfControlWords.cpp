@@ -7,8 +7,8 @@
 #include <QTextOption>
 
 #include "platform/qt/richtext/RtfNumberFormat.h"
-#include "platform/qt/richtext/RtfState.h"
 #include "platform/qt/richtext/RtfPictures.h"
+#include "platform/qt/richtext/RtfState.h"
 
 namespace qtbackend {
 
