@@ -18,19 +18,6 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-int hexValue(char c) {
-    if (isDigit(c)) {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 RtfToken token(RtfToken::Kind kind) {
     RtfToken result;
     result.kind = kind;
@@ -42,6 +29,19 @@ bool isTextByte(char c) {
 }
 
 } // namespace
+
+int hexDigitValue(char c) {
+    if (isDigit(c)) {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
 
 RtfToken RtfLexer::next() {
     while (position_ < input_.size()) {
@@ -101,8 +101,8 @@ RtfToken RtfLexer::controlSymbol() {
     const char first = input_[position_++];
     if (first == '\'' && position_ + 2 <= input_.size()) {
         // \'hh: two hex digits. A malformed escape stays a symbol, which the reader ignores.
-        const int high = hexValue(input_[position_]);
-        const int low = hexValue(input_[position_ + 1]);
+        const int high = hexDigitValue(input_[position_]);
+        const int low = hexDigitValue(input_[position_ + 1]);
         if (high >= 0 && low >= 0) {
             position_ += 2;
             RtfToken hex = token(RtfToken::Kind::HexByte);

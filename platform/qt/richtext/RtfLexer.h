@@ -26,6 +26,9 @@ struct RtfToken {
     std::string_view text;
 };
 
+// The value of one hexadecimal digit, either case, or -1 for another character.
+int hexDigitValue(char c);
+
 // Splits RTF into tokens and nothing more; what the tokens mean is the reader's business. Every
 // step consumes at least one byte, so a document of n bytes gives at most n tokens.
 class RtfLexer {

@@ -9,6 +9,7 @@
 #include "platform/qt/QtPictureLoader.h"
 #include "platform/qt/richtext/RichTextProperties.h"
 #include "platform/qt/richtext/RtfControlWords.h"
+#include "platform/qt/richtext/RtfLexer.h"
 #include "platform/qt/richtext/RtfPictureDecoder.h"
 
 namespace qtbackend {
@@ -18,19 +19,6 @@ namespace {
 // The longest side a picture prints at: 22 inches, the largest page RTF describes.
 constexpr double MaxPictureTwips = 31680;
 constexpr double TwipsPerHimetric = 1440.0 / 2540.0;
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
 
 bool isMetafile(const RtfPicture& picture) {
     return picture.format == RtfPictureFormat::WindowsMetafile ||
@@ -170,7 +158,7 @@ void RtfPictures::hex(std::string_view text) {
         return;
     }
     for (const char c : text) {
-        const int value = hexValue(c);
+        const int value = hexDigitValue(c);
         if (value < 0) {
             continue; // spaces and line ends between the digits
         }
