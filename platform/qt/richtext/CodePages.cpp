@@ -75,12 +75,49 @@ char16_t mapSymbolByte(unsigned char byte, SymbolFont font) {
     return byte;
 }
 
-QByteArray converterName(int codePage) {
+// The Windows code page whose double-byte characters this code page shares, or 0. The Mac
+// code pages of the same scripts are read as their Windows counterparts.
+int doubleByteCodePage(int codePage) {
     switch (codePage) {
+    case 932:
+    case 10001:
+        return 932;
+    case 936:
+    case 10008:
+        return 936;
+    case 949:
+    case 10003:
+        return 949;
+    case 950:
+    case 10002:
+        return 950;
+    default:
+        return 0;
+    }
+}
+
+QByteArray converterName(int codePage) {
+    if (const int doubleByte = doubleByteCodePage(codePage)) {
+        return "windows-" + QByteArray::number(doubleByte);
+    }
+    switch (codePage) {
+    case 708:
+        return "ISO-8859-6";
     case 10000:
         return "macintosh";
+    case 10006:
+        return "x-mac-greek";
+    case 10007:
+        return "x-mac-cyrillic";
+    case 10029:
+        return "x-mac-ce";
+    case 10081:
+        return "x-mac-turkish";
     case 20127:
         return "US-ASCII";
+    case 20932:
+    case 51932:
+        return "EUC-JP";
     case 54936:
         return "GB18030";
     case 65001:
@@ -114,7 +151,14 @@ QString CodePageDecoder::decode(std::string_view bytes, int codePage) {
     QString text = decoder->decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
     // ICU marks bytes some code pages do not map with SUB instead of the replacement character.
     text.replace(QChar(0x1A), QChar::ReplacementCharacter);
+    if (endsInsideCharacter(bytes, codePage)) {
+        text.append(QChar::ReplacementCharacter); // the lead byte is kept back, waiting
+    }
     return text;
+}
+
+bool CodePageDecoder::knows(int codePage) {
+    return codePage == Windows1252 || converter(codePage) != nullptr;
 }
 
 QStringDecoder* CodePageDecoder::converter(int codePage) {
@@ -167,44 +211,47 @@ SymbolFont symbolFontNamed(const QString& family) {
 }
 
 int codePageForCharset(int charset) {
-    switch (charset) {
-    case 0:
-        return 1252;
-    case 77:
-        return 10000;
-    case 128:
-        return 932;
-    case 129:
-        return 949;
-    case 134:
-        return 936;
-    case 136:
-        return 950;
-    case 161:
-        return 1253;
-    case 162:
-        return 1254;
-    case 163:
-        return 1258;
-    case 177:
-        return 1255;
-    case 178:
-        return 1256;
-    case 186:
-        return 1257;
-    case 204:
-        return 1251;
-    case 222:
-        return 874;
-    case 238:
-        return 1250;
-    case 254:
-        return 437;
-    case 255:
-        return 850;
-    default:
-        return 0;
+    struct CharsetCodePage {
+        int charset;
+        int codePage;
+    };
+    static constexpr CharsetCodePage Table[] = {
+        {0, 1252},   {77, 10000}, {78, 10001}, {79, 10003}, {80, 10008}, {81, 10002}, {83, 10005},
+        {84, 10004}, {85, 10006}, {86, 10081}, {87, 10021}, {88, 10029}, {89, 10007}, {128, 932},
+        {129, 949},  {130, 1361}, {134, 936},  {136, 950},  {161, 1253}, {162, 1254}, {163, 1258},
+        {177, 1255}, {178, 1256}, {179, 1256}, {180, 1256}, {181, 1255}, {186, 1257}, {204, 1251},
+        {222, 874},  {238, 1250}, {254, 437},  {255, 850},
+    };
+    for (const CharsetCodePage& entry : Table) {
+        if (entry.charset == charset) {
+            return entry.codePage;
+        }
     }
+    return 0;
+}
+
+bool isLeadByte(unsigned char byte, int codePage) {
+    switch (doubleByteCodePage(codePage)) {
+    case 932:
+        return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+    case 936:
+    case 949:
+    case 950:
+        return byte >= 0x81 && byte <= 0xFE;
+    default:
+        return false;
+    }
+}
+
+bool endsInsideCharacter(std::string_view bytes, int codePage) {
+    if (doubleByteCodePage(codePage) == 0) {
+        return false;
+    }
+    bool inside = false;
+    for (const char c : bytes) {
+        inside = !inside && isLeadByte(static_cast<unsigned char>(c), codePage);
+    }
+    return inside;
 }
 
 } // namespace qtbackend

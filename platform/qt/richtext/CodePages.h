@@ -16,13 +16,16 @@ enum class SymbolFont { None, Symbol, Wingdings };
 
 // Decodes bytes of a Windows code page. Windows-1252 is built in; the others come from Qt's
 // converters (ICU on Debian), created once per code page and kept. A code page nobody knows is
-// read as Windows-1252. Never fails: bytes a code page does not map become U+FFFD.
+// read as Windows-1252 (callers that know a better one ask knows() first). Never fails: bytes a
+// code page does not map, and a lead byte without its trail byte, become U+FFFD.
 class CodePageDecoder {
 public:
     CodePageDecoder();
     ~CodePageDecoder();
 
     QString decode(std::string_view bytes, int codePage);
+    // Whether bytes of this code page can be decoded as that code page.
+    bool knows(int codePage);
 
 private:
     QStringDecoder* converter(int codePage);
@@ -43,5 +46,11 @@ SymbolFont symbolFontNamed(const QString& family);
 
 // The code page of an RTF \fcharset, or 0 for "the document's own".
 int codePageForCharset(int charset);
+
+// Whether byte opens a two-byte character in this code page (932, 936, 949, 950 and the Mac
+// code pages read as them); its trail byte follows, and may be any byte from 0x40 on.
+bool isLeadByte(unsigned char byte, int codePage);
+// Whether bytes end inside a two-byte character, read from a character's start.
+bool endsInsideCharacter(std::string_view bytes, int codePage);
 
 } // namespace qtbackend

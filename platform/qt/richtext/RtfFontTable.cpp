@@ -35,10 +35,9 @@ void RtfFontTable::commit(CodePageDecoder& decoder, int documentCodePage) {
     }
     defining_.active = false;
     RtfFont font;
-    if (defining_.codePage > 0) {
-        font.codePage = defining_.codePage;
-    } else if (defining_.charset >= 0) {
-        font.codePage = codePageForCharset(defining_.charset);
+    font.codePage = definingCodePage();
+    if (font.codePage > 0 && !decoder.knows(font.codePage)) {
+        font.codePage = 0; // read as the document's, never as garbage
     }
     font.family =
         decoder.decode(defining_.name, font.codePage > 0 ? font.codePage : documentCodePage)
@@ -46,6 +45,13 @@ void RtfFontTable::commit(CodePageDecoder& decoder, int documentCodePage) {
     font.symbol = symbolFontNamed(font.family);
     font.styleHint = defining_.styleHint;
     fonts_.insert(defining_.number, font);
+}
+
+int RtfFontTable::definingCodePage() const {
+    if (defining_.codePage > 0) {
+        return defining_.codePage;
+    }
+    return defining_.charset >= 0 ? codePageForCharset(defining_.charset) : 0;
 }
 
 const RtfFont* RtfFontTable::find(std::int32_t number) const {
