@@ -201,6 +201,13 @@ constexpr RtfControlWord Table[] = {
     {"green", K::Value, W::Green, 0},
     {"blue", K::Value, W::Blue, 0},
 
+    // Character sets and writing direction
+    {"af", K::Value, W::AssociatedFont, 0},
+    {"rtlch", K::Flag, W::RightToLeftCharacters},
+    {"ltrch", K::Flag, W::LeftToRightCharacters},
+    {"rtlpar", K::Flag, W::RightToLeftParagraph},
+    {"ltrpar", K::Flag, W::LeftToRightParagraph},
+
     {"par", K::Symbol, W::Paragraph},
     {"line", K::Symbol, W::Line},
     {"softline", K::Symbol, W::Line},
