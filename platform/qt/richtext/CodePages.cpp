@@ -54,6 +54,39 @@ constexpr GlyphMapping WingdingsGlyphs[] = {
     {0xF0, 0x21E8}, {0xFB, 0x2717}, {0xFC, 0x2713}, {0xFD, 0x2612}, {0xFE, 0x2611},
 };
 
+// Zapf Dingbats: runs of the Dingbats block, and the geometric shapes, card suits, arrows and
+// circled digits Unicode keeps elsewhere.
+constexpr GlyphMapping ZapfDingbatsSingles[] = {
+    {0x25, 0x260E}, {0x2A, 0x261B}, {0x2B, 0x261E}, {0x48, 0x2605}, {0x6C, 0x25CF}, {0x6E, 0x25A0},
+    {0x73, 0x25B2}, {0x74, 0x25BC}, {0x75, 0x25C6}, {0x77, 0x25D7}, {0xA8, 0x2663}, {0xA9, 0x2666},
+    {0xAA, 0x2665}, {0xAB, 0x2660}, {0xD5, 0x2192}, {0xD6, 0x2194}, {0xD7, 0x2195},
+};
+
+struct GlyphRun {
+    unsigned char first;
+    unsigned char last;
+    char16_t character; // that of first
+};
+
+constexpr GlyphRun ZapfDingbatsRuns[] = {
+    {0x21, 0x7E, 0x2701}, {0x80, 0x8D, 0x2768}, {0xA1, 0xA7, 0x2761}, {0xAC, 0xB5, 0x2460},
+    {0xB6, 0xD4, 0x2776}, {0xD8, 0xEF, 0x2798}, {0xF1, 0xFE, 0x27B1},
+};
+
+char16_t zapfDingbat(unsigned char byte) {
+    for (const GlyphMapping& mapping : ZapfDingbatsSingles) {
+        if (mapping.byte == byte) {
+            return mapping.character;
+        }
+    }
+    for (const GlyphRun& run : ZapfDingbatsRuns) {
+        if (byte >= run.first && byte <= run.last) {
+            return char16_t(run.character + (byte - run.first));
+        }
+    }
+    return byte;
+}
+
 template <std::size_t N> char16_t lookUp(const GlyphMapping (&table)[N], unsigned char byte) {
     for (const GlyphMapping& mapping : table) {
         if (mapping.byte == byte) {
@@ -69,6 +102,8 @@ char16_t mapSymbolByte(unsigned char byte, SymbolFont font) {
         return lookUp(SymbolGlyphs, byte);
     case SymbolFont::Wingdings:
         return lookUp(WingdingsGlyphs, byte);
+    case SymbolFont::ZapfDingbats:
+        return zapfDingbat(byte);
     case SymbolFont::None:
         break;
     }
@@ -200,14 +235,25 @@ char16_t mapSymbolFontCharacter(char16_t character, SymbolFont font) {
     return mapSymbolByte(static_cast<unsigned char>(character - 0xF000), font);
 }
 
-SymbolFont symbolFontNamed(const QString& family) {
-    if (family.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0) {
+SymbolFont symbolFontNamed(const QString& family, bool symbolCharset) {
+    const auto named = [&family](const char* name) {
+        return family.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+    };
+    if (named("Symbol") || named("SymbolPS") || named("Symbol MT")) {
         return SymbolFont::Symbol;
     }
-    if (family.startsWith(QLatin1String("Wingdings"), Qt::CaseInsensitive)) {
+    if (named("Wingdings")) {
         return SymbolFont::Wingdings;
     }
-    return SymbolFont::None;
+    if (family.contains(QLatin1String("Dingbats"), Qt::CaseInsensitive) ||
+        named("Monotype Sorts")) {
+        return SymbolFont::ZapfDingbats;
+    }
+    // Another symbol font (names vary, or are garbled): mostly the bullets of lists, \'b7 as in
+    // Symbol. Wingdings 2 and 3 and Webdings lay their glyphs out otherwise.
+    const bool otherLayout =
+        family.startsWith(QLatin1String("Wingdings"), Qt::CaseInsensitive) || named("Webdings");
+    return symbolCharset && !otherLayout ? SymbolFont::Symbol : SymbolFont::None;
 }
 
 int codePageForCharset(int charset) {

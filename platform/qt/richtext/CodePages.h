@@ -12,7 +12,7 @@ namespace qtbackend {
 
 // Fonts that number their glyphs in their own way: text in them is mapped to the Unicode
 // characters the glyphs show.
-enum class SymbolFont { None, Symbol, Wingdings };
+enum class SymbolFont { None, Symbol, Wingdings, ZapfDingbats };
 
 // Decodes bytes of a Windows code page. Windows-1252 is built in; the others come from Qt's
 // converters (ICU on Debian), created once per code page and kept. A code page nobody knows is
@@ -41,8 +41,9 @@ QString decodeSymbolFont(std::string_view bytes, SymbolFont font);
 // The same for one character that a writer put in the private use area (U+F020..U+F0FF).
 char16_t mapSymbolFontCharacter(char16_t character, SymbolFont font);
 
-// The symbol font a family name stands for, or None.
-SymbolFont symbolFontNamed(const QString& family);
+// The symbol font a family name stands for, or None. A font of \fcharset2 whose name says no
+// more is taken for Symbol.
+SymbolFont symbolFontNamed(const QString& family, bool symbolCharset = false);
 
 // The code page of an RTF \fcharset, or 0 for "the document's own".
 int codePageForCharset(int charset);

@@ -5,6 +5,7 @@ namespace qtbackend {
 namespace {
 
 constexpr std::size_t MaxFontNameBytes = 256;
+constexpr std::int32_t SymbolCharset = 2;
 
 } // namespace
 
@@ -42,7 +43,7 @@ void RtfFontTable::commit(CodePageDecoder& decoder, int documentCodePage) {
     font.family =
         decoder.decode(defining_.name, font.codePage > 0 ? font.codePage : documentCodePage)
             .trimmed();
-    font.symbol = symbolFontNamed(font.family);
+    font.symbol = symbolFontNamed(font.family, defining_.charset == SymbolCharset);
     font.styleHint = defining_.styleHint;
     fonts_.insert(defining_.number, font);
 }
