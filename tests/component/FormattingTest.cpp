@@ -291,6 +291,12 @@ TEST(FormattingTest, SmallCapitalsPrintEveryLetterAsACapital) {
     EXPECT_NE(smallCaps, printed(R"({\rtf1\fs30 Small})"));
 }
 
+TEST(FormattingTest, SymbolFontTextPrints) {
+    // The font installed as Symbol draws no glyph for the Unicode characters its text is read as.
+    const QImage blank = printed(R"({\rtf1 })");
+    EXPECT_NE(printed(R"({\rtf1{\fonttbl{\f1\fcharset2 Symbol;}}\f1 a\'b7})"), blank);
+}
+
 TEST(FormattingTest, CharactersBeyondTheBasicPlanePrintTheirGlyphs) {
     // A character no installed font has prints as the same empty box whatever it is.
     const QImage missing = printed(R"({\rtf1 \u-9344?\u-9216?})"); // U+F0000, private use

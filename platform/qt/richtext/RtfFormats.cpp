@@ -73,7 +73,10 @@ QTextCharFormat rtfCharFormat(const RtfCharacterState& character, const RtfFont*
                               const RtfColorTable& colors) {
     QTextCharFormat format;
     if (font != nullptr) {
-        if (!font->family.isEmpty()) {
+        // Text of a symbol font is read as the Unicode characters its glyphs show, which the
+        // symbol fonts installed under those names (Standard Symbols PS for Symbol) do not
+        // print: any other font's glyphs do.
+        if (!font->family.isEmpty() && font->symbol == SymbolFont::None) {
             format.setFontFamilies(QStringList{font->family});
         }
         if (font->styleHint != QFont::AnyStyle) {
