@@ -14,6 +14,7 @@
 
 #include "platform/Failure.h"
 #include "platform/qt/richtext/QtRichTextEngine.h"
+#include "platform/qt/richtext/RichTextReader.h"
 #include "tests/component/RichTextEngineDeviceContext.h"
 
 namespace {
@@ -58,6 +59,25 @@ std::vector<int> pageEnds(QtRichTextEngine& engine, ImageDeviceContext& target,
         from = next;
     } while (from < length);
     return ends;
+}
+
+// The first page an RTF document prints, laid out and drawn at 600 dpi as on a printer.
+QImage printed(const std::string& rtf, QStringList* texts = nullptr) {
+    auto document = std::make_unique<QTextDocument>();
+    qtbackend::readRichTextContent(QByteArray::fromStdString(rtf), *document);
+    QtRichTextEngine engine;
+    engine.setDocument(std::move(document));
+    ImageDeviceContext page(3, 1, 600);
+    const platform::RECT area{0, 0, 4320, 1440};
+    const platform::FORMATRANGE range = rangeFor(page.hDC(), page.hDC(), 0, area);
+    engine.formatRange(true, &range);
+    if (texts != nullptr) {
+        componenttest::TextRecordingDeviceContext recording(600);
+        const platform::FORMATRANGE again = rangeFor(recording.hDC(), page.hDC(), 0, area);
+        engine.formatRange(true, &again);
+        *texts = recording.texts;
+    }
+    return page.image();
 }
 
 void expectEveryPageAdvancesToTheEnd(const std::vector<int>& ends, int length) {
@@ -262,6 +282,41 @@ TEST(FormattingTest, ThePageAfterTheFirstDrawsItsOwnText) {
     ASSERT_FALSE(inkTwo.isNull());
     EXPECT_LE(std::abs(inkTwo.top() - inkOne.top()), 3); // starts at the top of the area too
     EXPECT_NE(first.image(), second.image());
+}
+
+TEST(FormattingTest, SmallCapitalsPrintEveryLetterAsACapital) {
+    // Qt's own small capitals print the small letters as specks on a printer's resolution.
+    const QImage smallCaps = printed(R"({\rtf1\fs30{\scaps Small}})");
+    EXPECT_EQ(smallCaps, printed(R"({\rtf1\fs30 S{\fs24 MALL}})"));
+    EXPECT_NE(smallCaps, printed(R"({\rtf1\fs30 Small})"));
+}
+
+TEST(FormattingTest, SymbolFontTextPrints) {
+    // The font installed as Symbol draws no glyph for the Unicode characters its text is read as.
+    const QImage blank = printed(R"({\rtf1 })");
+    EXPECT_NE(printed(R"({\rtf1{\fonttbl{\f1\fcharset2 Symbol;}}\f1 a\'b7})"), blank);
+}
+
+TEST(FormattingTest, CharactersBeyondTheBasicPlanePrintTheirGlyphs) {
+    // A character no installed font has prints as the same empty box whatever it is.
+    const QImage missing = printed(R"({\rtf1 \u-9344?\u-9216?})"); // U+F0000, private use
+    const struct {
+        const char* name;
+        const char* rtf;
+        QString character;
+    } cases[] = {
+        {"mathematical italic capital A", R"({\rtf1 \u-10187?\u-9164?})",
+         QString::fromUcs4(U"\U0001D434")},
+        {"emoji", R"({\rtf1 \u-10179?\u-8694?})", QString::fromUcs4(U"\U0001F60A")},
+        {"Gothic letter", R"({\rtf1 \u-10240?\u-8398?})", QString::fromUcs4(U"\U00010332")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QStringList texts;
+        const QImage page = printed(c.rtf, &texts);
+        EXPECT_EQ(texts.join(QString()), c.character);
+        EXPECT_NE(page, missing);
+    }
 }
 
 } // namespace

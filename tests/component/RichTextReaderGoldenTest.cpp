@@ -16,10 +16,10 @@
 //                                   image's pixels and top-left colour, or none for a blank box
 //
 // Character properties: bold !bold italic !italic strike !strike underline=<style> baseline
-// size=<pt> family=<name> color=#rrggbb !color background=#rrggbb super sub caps smallcaps. Block
+// size=<pt> family=<name> color=#rrggbb !color background=#rrggbb super sub caps. Block
 // properties: align=left|center|right|justify left= right= indent= top= bottom= (1/96 inch),
 // page-break !page-break line=proportional:<percent>|fixed:<px>|minimum:<px> tabs=<n>
-// first-tab=<px from the start of the first line>.
+// first-tab=<px from the start of the first line> direction=ltr|rtl.
 
 #include <cmath>
 #include <string>
@@ -205,9 +205,6 @@ QString checkChar(const QTextCharFormat& format, const QString& property) {
     if (name == "caps") {
         return flag(format.fontCapitalization() == QFont::AllUppercase, true);
     }
-    if (name == "smallcaps") {
-        return flag(format.fontCapitalization() == QFont::SmallCaps, true);
-    }
     if (name == "underline") {
         const QString actual = underlineName(format.underlineStyle());
         return actual == value ? QString() : fail(actual);
@@ -262,6 +259,10 @@ QString checkBlock(const QTextBlockFormat& format, const QString& property) {
     }
     if (name == "first-tab") {
         return compare(format.tabPositions().value(0).position);
+    }
+    if (name == "direction") {
+        const QString actual = format.layoutDirection() == Qt::RightToLeft ? "rtl" : "ltr";
+        return actual == value ? QString() : property + ", found " + actual;
     }
     if (name == "page-break" || name == "!page-break") {
         const bool actual = format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore;

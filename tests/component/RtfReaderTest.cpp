@@ -140,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedCase{"unicode_out_of_range", "{\\rtf1 \\u2147483647 x}", u"\uFFFD"},
         MalformedCase{"structural_characters_as_text",
                       "{\\rtf1\\uc0 a\\u8233 b\\u-560 c\\u-4 d\\u10 e\\'0af}",
-                      u"a\uFFFDb\uFFFDc\uFFFDdef"},
+                      u"a\uFFFDb\uFFFDc\uFFFDde\nf"},
         MalformedCase{"lone_surrogates", "{\\rtf1\\uc0 \\u-10179 x\\u-8694 y}", u"\uFFFDx\uFFFDy"},
         MalformedCase{"paired_surrogates", "{\\rtf1 \\u-10179?\\u-8694?}", u"\U0001F60A"},
         MalformedCase{"font_numbers_huge_and_missing",

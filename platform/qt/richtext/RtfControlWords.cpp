@@ -18,7 +18,9 @@ using K = RtfWordKind;
 using W = RtfWord;
 
 // One line per word. Destinations listed as Skipped are known not to hold body text (or to
-// hold it twice, like \nonesttables and \upr); \* destinations missing here are skipped too.
+// hold it twice, like \nonesttables); \* destinations missing here are skipped too. \upr is no
+// destination: of its two versions of the same text (a font table, mostly) the first is read
+// and the other, \*\ud, skipped.
 constexpr RtfControlWord Table[] = {
     {"rtf", K::Destination, W::Rtf},
     {"fonttbl", K::Destination, W::FontTable},
@@ -94,7 +96,6 @@ constexpr RtfControlWord Table[] = {
     {"themedata", K::Destination, W::Skipped},
     {"title", K::Destination, W::Skipped},
     {"txe", K::Destination, W::Skipped},
-    {"upr", K::Destination, W::Skipped},
     {"userprops", K::Destination, W::Skipped},
     {"xe", K::Destination, W::Skipped},
     {"xmlnstbl", K::Destination, W::Skipped},
@@ -200,6 +201,13 @@ constexpr RtfControlWord Table[] = {
     {"red", K::Value, W::Red, 0},
     {"green", K::Value, W::Green, 0},
     {"blue", K::Value, W::Blue, 0},
+
+    // Character sets and writing direction
+    {"af", K::Value, W::AssociatedFont, 0},
+    {"rtlch", K::Flag, W::RightToLeftCharacters},
+    {"ltrch", K::Flag, W::LeftToRightCharacters},
+    {"rtlpar", K::Flag, W::RightToLeftParagraph},
+    {"ltrpar", K::Flag, W::LeftToRightParagraph},
 
     {"par", K::Symbol, W::Paragraph},
     {"line", K::Symbol, W::Line},

@@ -94,6 +94,12 @@ enum class RtfWord {
     Red,
     Green,
     Blue,
+    // Character sets and writing direction
+    AssociatedFont,
+    RightToLeftCharacters,
+    LeftToRightCharacters,
+    RightToLeftParagraph,
+    LeftToRightParagraph,
     // Characters and breaks
     Paragraph,
     Line,

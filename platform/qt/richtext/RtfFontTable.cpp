@@ -5,6 +5,7 @@ namespace qtbackend {
 namespace {
 
 constexpr std::size_t MaxFontNameBytes = 256;
+constexpr std::int32_t SymbolCharset = 2;
 
 } // namespace
 
@@ -35,17 +36,23 @@ void RtfFontTable::commit(CodePageDecoder& decoder, int documentCodePage) {
     }
     defining_.active = false;
     RtfFont font;
-    if (defining_.codePage > 0) {
-        font.codePage = defining_.codePage;
-    } else if (defining_.charset >= 0) {
-        font.codePage = codePageForCharset(defining_.charset);
+    font.codePage = definingCodePage();
+    if (font.codePage > 0 && !decoder.knows(font.codePage)) {
+        font.codePage = 0; // read as the document's, never as garbage
     }
     font.family =
         decoder.decode(defining_.name, font.codePage > 0 ? font.codePage : documentCodePage)
             .trimmed();
-    font.symbol = symbolFontNamed(font.family);
+    font.symbol = symbolFontNamed(font.family, defining_.charset == SymbolCharset);
     font.styleHint = defining_.styleHint;
     fonts_.insert(defining_.number, font);
+}
+
+int RtfFontTable::definingCodePage() const {
+    if (defining_.codePage > 0) {
+        return defining_.codePage;
+    }
+    return defining_.charset >= 0 ? codePageForCharset(defining_.charset) : 0;
 }
 
 const RtfFont* RtfFontTable::find(std::int32_t number) const {

@@ -14,7 +14,7 @@ namespace qtbackend {
 
 struct RtfFont {
     QString family;
-    int codePage = 0; // 0: the document's
+    int codePage = 0; // 0: the document's; only code pages the decoder knows
     SymbolFont symbol = SymbolFont::None;
     QFont::StyleHint styleHint = QFont::AnyStyle;
 };
@@ -32,6 +32,9 @@ public:
     void text(std::string_view bytes, CodePageDecoder& decoder, int documentCodePage);
     // Ends the font being defined, if any: at its ";" or at the end of its group.
     void commit(CodePageDecoder& decoder, int documentCodePage);
+
+    // The code page of the font being defined, or 0 for the document's.
+    int definingCodePage() const;
 
     void setDefault(std::int32_t number) { default_ = number; }
     // Font number, or the default font for -1 or a number the table does not hold, as in Word;

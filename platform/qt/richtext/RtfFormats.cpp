@@ -73,7 +73,10 @@ QTextCharFormat rtfCharFormat(const RtfCharacterState& character, const RtfFont*
                               const RtfColorTable& colors) {
     QTextCharFormat format;
     if (font != nullptr) {
-        if (!font->family.isEmpty()) {
+        // Text of a symbol font is read as the Unicode characters its glyphs show, which the
+        // symbol fonts installed under those names (Standard Symbols PS for Symbol) do not
+        // print: any other font's glyphs do.
+        if (!font->family.isEmpty() && font->symbol == SymbolFont::None) {
             format.setFontFamilies(QStringList{font->family});
         }
         if (font->styleHint != QFont::AnyStyle) {
@@ -85,10 +88,11 @@ QTextCharFormat rtfCharFormat(const RtfCharacterState& character, const RtfFont*
     format.setFontItalic(character.italic);
     format.setFontStrikeOut(character.strike);
     format.setUnderlineStyle(character.underline);
-    if (character.caps) {
+    if (character.caps || character.smallCaps) {
+        // Qt's own small capitals take the small letters from the block's default font at the
+        // screen's resolution once shaped, which on paper are specks: the reader makes them
+        // from capitals of two sizes.
         format.setFontCapitalization(QFont::AllUppercase);
-    } else if (character.smallCaps) {
-        format.setFontCapitalization(QFont::SmallCaps);
     }
     if (character.vertical != QTextCharFormat::AlignNormal) {
         format.setVerticalAlignment(character.vertical);
@@ -115,7 +119,12 @@ QTextCharFormat rtfCharFormat(const RtfCharacterState& character, const RtfFont*
 
 QTextBlockFormat rtfBlockFormat(const RtfParagraphState& paragraph) {
     QTextBlockFormat format;
+    // Qt reads left and right alignment from the paragraph's leading edge, as Word and
+    // LibreOffice read \ql and \qr.
     format.setAlignment(paragraph.alignment);
+    if (paragraph.rightToLeft) {
+        format.setLayoutDirection(Qt::RightToLeft);
+    }
     format.setLeftMargin(paragraph.leftIndent / TwipsPerPixel);
     format.setRightMargin(paragraph.rightIndent / TwipsPerPixel);
     format.setTextIndent(paragraph.firstIndent / TwipsPerPixel);

@@ -73,6 +73,24 @@ RtfToken RtfLexer::next() {
     return {};
 }
 
+bool RtfLexer::takeTrailByte(char& byte) {
+    if (position_ >= input_.size()) {
+        return false;
+    }
+    const char c = input_[position_];
+    bool trail = c == '{' || c == '}';
+    if (c == '\\') {
+        const char next = position_ + 1 < input_.size() ? input_[position_ + 1] : ' ';
+        constexpr std::string_view Symbols = "'\\{}*~-_|:";
+        trail = !isLetter(next) && Symbols.find(next) == std::string_view::npos;
+    }
+    if (trail) {
+        byte = c;
+        ++position_;
+    }
+    return trail;
+}
+
 RtfToken RtfLexer::controlWord() {
     ++position_; // the backslash
     if (position_ >= input_.size()) {

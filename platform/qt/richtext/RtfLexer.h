@@ -36,6 +36,9 @@ public:
     explicit RtfLexer(std::string_view input) : input_(input) {}
 
     RtfToken next();
+    // Takes the next byte as text when it may be the trail byte of a double-byte character
+    // written as it is: a brace, or a backslash that starts no control word or symbol.
+    bool takeTrailByte(char& byte);
 
 private:
     RtfToken controlWord();

@@ -100,8 +100,7 @@ void RtfReader::endField() {
     if (field.resultHasText || state().destination != RtfDestination::Body) {
         return;
     }
-    const RtfFont* font = fonts_.find(state().character.font);
-    appendString(fieldFallbackText(field, decoder_, codePageOf(font)));
+    appendString(fieldFallbackText(field, decoder_, codePageOf(state().character)));
 }
 
 } // namespace qtbackend

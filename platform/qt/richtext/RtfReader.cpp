@@ -17,6 +17,7 @@ RtfReader::RtfReader(QTextDocument& document)
 void RtfReader::read(std::string_view rtf) {
     stack_.assign(1, RtfGroupState{});
     RtfLexer lexer(rtf);
+    lexer_ = &lexer;
     for (RtfToken token = lexer.next(); token.kind != RtfToken::Kind::End && !finished_;
          token = lexer.next()) {
         handle(token);
@@ -24,6 +25,7 @@ void RtfReader::read(std::string_view rtf) {
     if (!finished_) {
         finish(); // the input ended inside the document's group
     }
+    lexer_ = nullptr;
 }
 
 void RtfReader::finish() {
@@ -63,12 +65,10 @@ void RtfReader::handle(const RtfToken& token) {
         }
         break;
     case RtfToken::Kind::HexByte:
-        if (!skipFallback()) {
-            text(std::string_view(reinterpret_cast<const char*>(&token.byte), 1));
-        }
+        text(std::string_view(reinterpret_cast<const char*>(&token.byte), 1));
         break;
     case RtfToken::Kind::Text:
-        text(token.text);
+        rawText(token.text);
         break;
     case RtfToken::Kind::Binary:
         // Binary data (pictures, objects) is never text; it only counts as one fallback char.
@@ -88,6 +88,7 @@ void RtfReader::startGroup() {
     }
     RtfGroupState copy = stack_.back();
     copy.skipping = 0; // fallback text never runs past a brace
+    copy.skippingTrail = false;
     stack_.push_back(std::move(copy));
 }
 
@@ -114,9 +115,11 @@ void RtfReader::endGroup() {
     endDrawingGroup();
     stack_.pop_back();
     state().skipping = 0;
+    state().skippingTrail = false;
 }
 
 bool RtfReader::skipFallback() {
+    state().skippingTrail = false; // a trail byte comes straight after its lead byte
     if (state().skipping <= 0) {
         return false;
     }
@@ -205,21 +208,29 @@ void RtfReader::controlSymbol(char character) {
     }
 }
 
-void RtfReader::text(std::string_view bytes) {
-    RtfGroupState& group = state();
-    if (group.skipping > 0) {
-        const std::size_t skipped =
-            std::min(bytes.size(), static_cast<std::size_t>(group.skipping));
-        group.skipping -= static_cast<std::int32_t>(skipped);
-        bytes.remove_prefix(skipped);
+void RtfReader::rawText(std::string_view bytes) {
+    text(bytes);
+    // Writers that put double-byte text in as it is leave a trail byte that is a brace or a
+    // backslash unescaped; it still belongs to its lead byte.
+    const RtfGroupState& group = state();
+    const bool leadOpen = group.skippingTrail || (group.destination == RtfDestination::Body
+                                                      ? leadOpen_
+                                                      : endsInsideCharacter(bytes, textCodePage()));
+    char trail = 0;
+    if (leadOpen && lexer_->takeTrailByte(trail)) {
+        text(std::string_view(&trail, 1));
     }
+}
+
+void RtfReader::text(std::string_view bytes) {
+    const int codePage = textCodePage();
+    skipFallbackBytes(bytes, codePage);
     if (bytes.empty()) {
         return;
     }
-    switch (group.destination) {
+    switch (state().destination) {
     case RtfDestination::Body:
-        prepareText();
-        pendingBytes_.append(bytes);
+        bodyText(bytes, codePage);
         break;
     case RtfDestination::FontTable:
         fonts_.text(bytes, decoder_, documentCodePage_);
@@ -246,12 +257,54 @@ void RtfReader::text(std::string_view bytes) {
     case RtfDestination::Object:
         break;
     default:
-        lists_.text(group.destination, bytes);
+        lists_.text(state().destination, bytes);
         break;
     }
 }
 
+// \u's fallback: \uc bytes, and the trail byte of a double-byte character whose lead byte
+// ends them, as writers that count a double-byte character as one leave it.
+void RtfReader::skipFallbackBytes(std::string_view& bytes, int codePage) {
+    RtfGroupState& group = state();
+    while (!bytes.empty() && (group.skipping > 0 || group.skippingTrail)) {
+        const auto byte = static_cast<unsigned char>(bytes.front());
+        bytes.remove_prefix(1);
+        if (group.skippingTrail) {
+            group.skippingTrail = false;
+            group.skipping = std::max(group.skipping - 1, 0);
+        } else {
+            --group.skipping;
+            group.skippingTrail = isLeadByte(byte, codePage);
+        }
+    }
+}
+
+void RtfReader::bodyText(std::string_view bytes, int codePage) {
+    if (bytes == "\r" || bytes == "\n") {
+        // \'0d and \'0a: each ends a paragraph, as in LibreOffice.
+        symbol(*findRtfControlWord("par"));
+        return;
+    }
+    if (leadOpen_) {
+        // A trail byte goes with its lead byte into the lead's run, whatever came between.
+        pendingBytes_.push_back(bytes.front());
+        bytes.remove_prefix(1);
+        leadOpen_ = false;
+        if (bytes.empty()) {
+            return;
+        }
+    }
+    prepareText();
+    pendingBytes_.append(bytes);
+    leadOpen_ = endsInsideCharacter(bytes, codePage);
+}
+
 void RtfReader::appendCharacter(char16_t character) {
+    if (QChar::isLowSurrogate(character) && pendingBytes_.empty() && !pendingText_.isEmpty() &&
+        pendingText_.back().isHighSurrogate()) {
+        pendingText_.append(QChar(character)); // a surrogate pair stays in one run
+        return;
+    }
     prepareText();
     flushBytes();
     pendingText_.append(QChar(character));
@@ -277,6 +330,7 @@ void RtfReader::prepareText() {
 }
 
 void RtfReader::flushBytes() {
+    leadOpen_ = false; // a lead byte without its trail byte is decoded as U+FFFD
     if (pendingBytes_.empty()) {
         return;
     }
@@ -284,7 +338,7 @@ void RtfReader::flushBytes() {
     if (font != nullptr && font->symbol != SymbolFont::None) {
         pendingText_.append(decodeSymbolFont(pendingBytes_, font->symbol));
     } else {
-        pendingText_.append(decoder_.decode(pendingBytes_, codePageOf(font)));
+        pendingText_.append(decoder_.decode(pendingBytes_, codePageOf(pendingState_)));
     }
     pendingBytes_.clear();
 }
@@ -300,9 +354,32 @@ void RtfReader::flushText() {
         resolveSectionBreak();
         QString text = state().inNote ? notes_.numberBeforeText() : QString();
         words_.append(text, sanitizeInlineText(pendingText_));
-        out().insertText(text, charFormat(pendingState_), inTable());
+        insertRun(text);
     }
     pendingText_.clear();
+}
+
+void RtfReader::insertRun(const QString& text) {
+    const QTextCharFormat format = charFormat(pendingState_);
+    if (!pendingState_.smallCaps || pendingState_.caps) {
+        out().insertText(text, format, inTable());
+        return;
+    }
+    // Small capitals: the letters the text has in lower case are capitals at 80 % of the size,
+    // as in LibreOffice.
+    RtfCharacterState smallLetters = pendingState_;
+    smallLetters.halfPoints = std::max(2, (pendingState_.halfPoints * 4 + 2) / 5);
+    const QTextCharFormat small = charFormat(smallLetters);
+    qsizetype start = 0;
+    while (start < text.size()) {
+        const bool lower = text.at(start).isLower();
+        qsizetype end = start + 1;
+        while (end < text.size() && text.at(end).isLower() == lower) {
+            ++end;
+        }
+        out().insertText(text.mid(start, end - start), lower ? small : format, inTable());
+        start = end;
+    }
 }
 
 void RtfReader::endParagraphText() {
@@ -327,8 +404,30 @@ bool RtfReader::inTable() const {
            (!group.inNote && (rowOpen_ || cellMarkSeen_));
 }
 
-int RtfReader::codePageOf(const RtfFont* font) const {
-    return font != nullptr && font->codePage > 0 ? font->codePage : documentCodePage_;
+int RtfReader::codePageOf(const RtfCharacterState& character) const {
+    const RtfFont* font = fonts_.find(character.font);
+    const int own = font != nullptr ? font->codePage : 0;
+    if (character.rightToLeft) {
+        // Right-to-left text is in its associated font. Where neither font names a code page
+        // of its own script, the document's is taken, as LibreOffice reads Hebrew documents.
+        const RtfFont* associated =
+            character.associatedFont >= 0 ? fonts_.find(character.associatedFont) : nullptr;
+        for (const int codePage : {associated != nullptr ? associated->codePage : 0, own}) {
+            if (codePage > 0 && codePage != 1252) {
+                return codePage;
+            }
+        }
+        return documentCodePage_;
+    }
+    return own > 0 ? own : documentCodePage_;
+}
+
+int RtfReader::textCodePage() const {
+    if (stack_.back().destination == RtfDestination::FontTable) {
+        const int codePage = fonts_.definingCodePage();
+        return codePage > 0 ? codePage : documentCodePage_;
+    }
+    return codePageOf(stack_.back().character);
 }
 
 QTextCharFormat RtfReader::charFormat(const RtfCharacterState& character) {

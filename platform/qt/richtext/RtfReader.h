@@ -26,6 +26,7 @@ class QTextDocument;
 
 namespace qtbackend {
 
+class RtfLexer;
 struct RtfControlWord;
 struct RtfToken;
 
@@ -76,12 +77,16 @@ private:
     void endField();
 
     // Text on its way to the builder
+    void rawText(std::string_view bytes);
     void text(std::string_view bytes);
+    void skipFallbackBytes(std::string_view& bytes, int codePage);
+    void bodyText(std::string_view bytes, int codePage);
     void appendCharacter(char16_t character);
     void appendString(const QString& text);
     void prepareText();
     void flushBytes();
     void flushText();
+    void insertRun(const QString& text);
     // Flushes the text before a paragraph, cell or page ends.
     void endParagraphText();
     void resolveSectionBreak();
@@ -98,7 +103,9 @@ private:
     // \trowd and its \row (pandoc resets \intbl with \pard inside cells), or ended by \cell, or
     // in a text box anchored in a table.
     bool inTable() const;
-    int codePageOf(const RtfFont* font) const;
+    // The code page of bytes in this state, and of those read now.
+    int codePageOf(const RtfCharacterState& character) const;
+    int textCodePage() const;
     // The format of characters in this state, in a face the document's budget admits.
     QTextCharFormat charFormat(const RtfCharacterState& character);
     QTextBlockFormat blockFormat() const;
@@ -126,6 +133,7 @@ private:
     std::vector<RtfField> fields_; // the fields being read, innermost last
     CodePageDecoder decoder_;
 
+    RtfLexer* lexer_ = nullptr;
     std::vector<RtfGroupState> stack_;
     std::size_t overflowDepth_ = 0;
     bool ignorableNext_ = false;
@@ -148,6 +156,7 @@ private:
     RtfCharacterState pendingState_;
     bool pendingNumberText_ = false; // of a \listtext or \pntext, which the lists keep
     std::string pendingBytes_;
+    bool leadOpen_ = false; // pendingBytes_ ends with a lead byte waiting for its trail byte
     QString pendingText_;
 
     RtfPictures pictures_;

@@ -59,6 +59,9 @@ struct RtfCharacterState {
     QTextCharFormat::UnderlineStyle underline = QTextCharFormat::NoUnderline;
     QTextCharFormat::VerticalAlignment vertical = QTextCharFormat::AlignNormal;
     std::int32_t font = -1; // -1: the document's default font
+    // \af and \rtlch: the font of right-to-left text, and whether this text is right-to-left.
+    std::int32_t associatedFont = -1;
+    bool rightToLeft = false;
     std::int32_t halfPoints = 24;
     std::int32_t foreground = 0;
     std::int32_t background = 0;
@@ -99,6 +102,7 @@ struct RtfParagraphState {
     bool lineMultiple = false;
     bool inTable = false;
     bool pageBreakBefore = false;
+    bool rightToLeft = false;
     QTextOption::TabType nextTabType = QTextOption::LeftTab;
     std::vector<RtfTabStop> tabs;
     // Lists: \ls and \ilvl (0: not a list item), whether \li and \fi were given (else the
@@ -117,6 +121,7 @@ struct RtfGroupState {
     RtfDestination destination = RtfDestination::Body;
     std::int32_t unicodeSkip = 1; // \uc: fallback characters after each \u
     std::int32_t skipping = 0;    // fallback characters still to skip
+    bool skippingTrail = false;   // the last byte skipped opened a two-byte character
     bool inNote = false;          // text goes to the notes, not the body
     int field = -1;               // the innermost field the group belongs to, or -1
     bool numberText = false;      // inside \listtext or \pntext

@@ -108,6 +108,10 @@ void RtfReader::flag(const RtfControlWord& word) {
             pictures_.setFormat(static_cast<RtfPictureFormat>(word.value));
         }
         break;
+    case RtfWord::RightToLeftCharacters:
+    case RtfWord::LeftToRightCharacters:
+        character.rightToLeft = word.word == RtfWord::RightToLeftCharacters;
+        break;
     default:
         break;
     }
@@ -130,6 +134,10 @@ bool RtfReader::paragraphFlag(const RtfControlWord& word) {
         return true;
     case RtfWord::InTable:
         paragraph.inTable = true;
+        return true;
+    case RtfWord::RightToLeftParagraph:
+    case RtfWord::LeftToRightParagraph:
+        paragraph.rightToLeft = word.word == RtfWord::RightToLeftParagraph;
         return true;
     default:
         return false;
@@ -252,6 +260,9 @@ bool RtfReader::characterValue(const RtfControlWord& word, std::int32_t paramete
         } else {
             character.font = parameter;
         }
+        return true;
+    case RtfWord::AssociatedFont:
+        character.associatedFont = parameter;
         return true;
     case RtfWord::FontSize:
         // Half-points; Word's own limits are 1 to 1638 points.
