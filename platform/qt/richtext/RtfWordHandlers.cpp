@@ -385,27 +385,10 @@ void RtfReader::symbol(const RtfControlWord& word) {
         sectionBreakPending_ = true;
         break;
     case RtfWord::Cell:
-        if (state().inNote) {
-            appendCharacter(u'\t'); // notes hold no tables: cells go on the line
-            break;
-        }
-        cellMarkSeen_ = true; // a cell mark is in a table, \intbl or not
-        placeWrittenNumber();
-        endParagraphText();
-        resolveSectionBreak();
-        builder_.endCell(blockFormat(), charFormat(state().character));
-        lists_.endParagraph();
+        endCell();
         break;
     case RtfWord::Row:
-        if (state().inNote) {
-            symbol(*findRtfControlWord("par"));
-            break;
-        }
-        cellMarkSeen_ = true;
-        endParagraphText();
-        builder_.endRow();
-        rowOpen_ = false;
-        cellMarkSeen_ = false;
+        endRow();
         break;
     case RtfWord::Character:
         appendCharacter(static_cast<char16_t>(word.value));
