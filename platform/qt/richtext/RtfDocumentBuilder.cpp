@@ -155,6 +155,8 @@ void RtfDocumentBuilder::startParagraph() {
 }
 
 void RtfDocumentBuilder::writeRows(bool all) {
+    const bool goesOn = tableGoesOn_;
+    tableGoesOn_ = false;
     if (rows_.empty()) {
         return;
     }
@@ -166,14 +168,17 @@ void RtfDocumentBuilder::writeRows(bool all) {
     std::size_t start = 0;
     for (std::size_t row = 1; row <= rows.size(); ++row) {
         if (row == rows.size() || rows[row].pageBreakBefore) {
-            writeBatch(gathered.subspan(start, row - start), rows[start].pageBreakBefore);
+            writeBatch(gathered.subspan(start, row - start), rows[start].pageBreakBefore,
+                       goesOn || start > 0);
             start = row;
         }
     }
     pageBreakNext_ = pageBreakNext_ || pageBreakAfter;
+    tableGoesOn_ = !all;
 }
 
-void RtfDocumentBuilder::writeBatch(std::span<const RtfTableRow> rows, bool pageBreakBefore) {
+void RtfDocumentBuilder::writeBatch(std::span<const RtfTableRow> rows, bool pageBreakBefore,
+                                    bool continuesTable) {
     if (rows.empty()) {
         return;
     }
@@ -188,7 +193,7 @@ void RtfDocumentBuilder::writeBatch(std::span<const RtfTableRow> rows, bool page
     RtfTableWriter writer(cursor_);
     if (tableCells_ + cells <= MaxTableCells) {
         tableCells_ += cells;
-        writer.writeTable(rows, pageBreak);
+        writer.writeTable(rows, pageBreak, continuesTable);
         startParagraph(); // the one after the table
     } else {
         writer.writeParagraphs(rows, pageBreak, paragraphEnded_ || hasContent_);

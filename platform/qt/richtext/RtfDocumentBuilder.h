@@ -21,9 +21,11 @@ namespace qtbackend {
 // opened when something goes into it, so that the final \par of a document or of a table cell
 // leaves no empty paragraph behind. Table rows are gathered and written a few hundred cells at
 // a time, each batch one QTextTable on a grid of the columns its rows' edges make (see
-// RtfTableGrid), which Qt lays out at a cost that grows with the table's size. Beyond a bound
-// on the cells in tables, rows are written as paragraphs with tab stops at their columns, which
-// costs a fraction of that: every cell's text still prints, in its row and column.
+// RtfTableGrid), the batches of one table without a gap: Qt lays a table out whole each time
+// the page layout reaches into it, so that one long table would cost the square of its length.
+// Beyond a bound on the cells in tables, rows are written as paragraphs with tab stops at their
+// columns, which Qt lays out in a quarter of the time: every cell's text still prints, in its
+// row and column.
 class RtfDocumentBuilder {
 public:
     // row is the reader's current row definition, read when a row ends.
@@ -49,7 +51,7 @@ public:
 
     // Cells per QTextTable, and in all of a document's tables.
     static constexpr std::size_t CellsPerTable = 256;
-    static constexpr std::size_t MaxTableCells = 16384;
+    static constexpr std::size_t MaxTableCells = 4096;
 
 private:
     void openBlock();
@@ -58,13 +60,15 @@ private:
     void applyBlockFormat(QTextBlockFormat format, const QTextCharFormat& markFormat);
     // Writes the rows gathered so far: the ended ones, or every one when the table ends.
     void writeRows(bool all);
-    void writeBatch(std::span<const RtfTableRow> rows, bool pageBreakBefore);
+    // continuesTable: the rows go on from the table written last, with nothing between them.
+    void writeBatch(std::span<const RtfTableRow> rows, bool pageBreakBefore, bool continuesTable);
 
     QTextDocument& document_;
     QTextCursor cursor_;
     const RtfRowDefinition& row_;
     RtfTableRows rows_;
     std::size_t tableCells_ = 0; // cells written into QTextTables
+    bool tableGoesOn_ = false;   // the last rows written were not the table's last
     int images_ = 0;
     bool paragraphEnded_ = false;
     bool hasContent_ = false;

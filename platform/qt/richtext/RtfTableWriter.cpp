@@ -5,6 +5,7 @@
 
 #include <QHashFunctions>
 #include <QList>
+#include <QTextBlockFormat>
 #include <QTextCursor>
 #include <QTextLength>
 #include <QTextTable>
@@ -97,7 +98,8 @@ void writeCell(QTextTable& table, const RtfGridCell& target, const RtfTableCell&
 
 } // namespace
 
-void RtfTableWriter::writeTable(std::span<const RtfTableRow> rows, bool pageBreakBefore) {
+void RtfTableWriter::writeTable(std::span<const RtfTableRow> rows, bool pageBreakBefore,
+                                bool continuesTable) {
     const RtfTableGrid grid(rows);
     bool borders = false;
     for (const RtfTableRow& row : rows) {
@@ -106,6 +108,12 @@ void RtfTableWriter::writeTable(std::span<const RtfTableRow> rows, bool pageBrea
     QTextTableFormat format = tableFormat(grid, borders);
     if (pageBreakBefore) {
         format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    }
+    if (continuesTable) {
+        // Qt keeps a paragraph between two tables: between two parts of one, it takes no room.
+        QTextBlockFormat gap;
+        gap.setLineHeight(0, QTextBlockFormat::FixedHeight);
+        cursor_.setBlockFormat(gap);
     }
     QTextTable* table = cursor_.insertTable(static_cast<int>(rows.size()), grid.columns(), format);
     for (const RtfGridCell& cell : grid.cells()) {
@@ -121,6 +129,9 @@ void RtfTableWriter::writeTable(std::span<const RtfTableRow> rows, bool pageBrea
         }
     }
     cursor_.movePosition(QTextCursor::End);
+    if (continuesTable) {
+        cursor_.setBlockFormat(QTextBlockFormat()); // not the gap's
+    }
 }
 
 void RtfTableWriter::writeParagraphs(std::span<const RtfTableRow> rows, bool pageBreakBefore,

@@ -17,7 +17,8 @@ public:
     explicit RtfTableWriter(QTextCursor& cursor) : cursor_(cursor) {}
 
     // One QTextTable on the rows' grid of columns, its widths as the rows give them.
-    void writeTable(std::span<const RtfTableRow> rows, bool pageBreakBefore);
+    // continuesTable: it goes on from the table just before the cursor, without a gap.
+    void writeTable(std::span<const RtfTableRow> rows, bool pageBreakBefore, bool continuesTable);
     // One paragraph per row, its cells apart by tab stops where their columns start: far
     // cheaper to lay out than a table, for tables too large to be laid out as tables in time.
     // newBlock: the first row starts a paragraph of its own rather than the cursor's.
