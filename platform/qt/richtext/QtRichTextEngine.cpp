@@ -98,8 +98,8 @@ std::int32_t QtRichTextEngine::formatRange(bool render, const platform::FORMATRA
         pages_.reset();
         // Side margins and indents are taken as device pixels by Qt's layout.
         fitParagraphsToDevice(*document_, device.logicalDpiX());
-        fonts_.load(*document_, device);
         fitTablesToWidth(*document_, device, area.width());
+        fonts_.load(*document_, device);
         pages_ = std::make_unique<PagedLayout>(*document_, device, area, render);
         ++layoutsMade_;
     }

@@ -9,6 +9,9 @@
 #include <QHashFunctions>
 #include <QList>
 #include <QPaintDevice>
+#include <QTextBlock>
+#include <QTextCharFormat>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextLength>
@@ -22,6 +25,10 @@ namespace qtbackend {
 namespace {
 
 constexpr double CellPadding = 2; // 1/96 inch, as the reader makes tables
+// A table's text is drawn no smaller than this share of its size to fit the table to the area.
+constexpr double MinimumTextScale = 0.5;
+// Qt rounds a column's width to whole device pixels: room for that beside its widest character.
+constexpr double RoundingSpare = 0.5;
 
 // Character widths in 1/96 inch on the device, by character format.
 class CharacterWidths {
@@ -64,27 +71,103 @@ private:
     QHash<int, QFontMetricsF> metrics_;
 };
 
-// For each column, the widest character of the cells that it alone holds. Neighbouring grid
-// places of one cell are the same cell, which tells where cells start and end.
-std::vector<double> widestCharacters(const QTextTable& table, CharacterWidths& widths) {
-    std::vector<double> widest(static_cast<std::size_t>(table.columns()), 0.0);
+// For each column, the widest character of the cells it holds; a cell spanning columns counts
+// in the widest of them (by natural width), where its text can go.
+std::vector<double> widestCharacters(const QTextTable& table, const std::vector<double>& natural,
+                                     CharacterWidths& widths) {
+    std::vector<double> widest(natural.size(), 0.0);
     for (int row = 0; row < table.rows(); ++row) {
         for (int column = 0; column < table.columns(); ++column) {
             const QTextTableCell cell = table.cellAt(row, column);
-            const bool starts = (column == 0 || table.cellAt(row, column - 1) != cell) &&
-                                (row == 0 || table.cellAt(row - 1, column) != cell);
-            if (starts && table.cellAt(row, column + 1) != cell) {
-                auto& width = widest[static_cast<std::size_t>(column)];
-                width = std::max(width, widths.widest(cell));
+            if (cell.row() != row || cell.column() != column) {
+                continue; // a cell is counted where it starts
             }
+            auto first = natural.begin() + column;
+            auto last = first + std::min(cell.columnSpan(), table.columns() - column);
+            auto& width =
+                widest[static_cast<std::size_t>(std::max_element(first, last) - natural.begin())];
+            width = std::max(width, widths.widest(cell));
         }
     }
     return widest;
 }
 
+// Widths in proportion to natural that fill room, none below its minimum: the columns whose
+// share would be less get their minimum, the others share what is left.
+std::vector<double> shares(const std::vector<double>& natural, const std::vector<double>& minimum,
+                           double room) {
+    std::vector<bool> atMinimum(natural.size(), false);
+    std::vector<double> widths(natural.size());
+    for (bool changed = true; changed;) {
+        changed = false;
+        double rest = room;
+        double restNatural = 0;
+        for (std::size_t column = 0; column < natural.size(); ++column) {
+            rest -= atMinimum[column] ? minimum[column] : 0;
+            restNatural += atMinimum[column] ? 0 : natural[column];
+        }
+        for (std::size_t column = 0; column < natural.size(); ++column) {
+            widths[column] = atMinimum[column]
+                                 ? minimum[column]
+                                 : natural[column] * std::max(rest, 0.0) / restNatural;
+            if (widths[column] < minimum[column]) {
+                atMinimum[column] = true;
+                changed = true;
+            }
+        }
+    }
+    return widths;
+}
+
+// Scales the size of the text in the table's cells by factor.
+void scaleText(QTextTable& table, double factor) {
+    QTextDocument& document = *table.document();
+    const double plain = document.defaultFont().pointSizeF();
+    struct Run {
+        int position;
+        int length;
+        double size;
+    };
+    std::vector<Run> runs;
+    for (QTextBlock block = document.findBlock(table.firstPosition());
+         block.isValid() && block.position() <= table.lastPosition(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QTextCharFormat format = fragment.charFormat();
+            const bool sized = format.hasProperty(QTextFormat::FontPointSize);
+            runs.push_back({fragment.position(), fragment.length(),
+                            (sized ? format.fontPointSize() : plain) * factor});
+        }
+    }
+    QTextCursor cursor(&document);
+    for (const Run& run : runs) {
+        cursor.setPosition(run.position);
+        cursor.setPosition(run.position + run.length, QTextCursor::KeepAnchor);
+        QTextCharFormat size;
+        size.setFontPointSize(run.size);
+        cursor.mergeCharFormat(size);
+    }
+}
+
+// A table wider than width is drawn smaller, its text with it, as far as its characters allow:
+// the words that fit in a column at the file's widths fit in it still.
+void scaleToFit(QTextTable& table, double natural, double width) {
+    QTextTableFormat format = table.format();
+    const QVariant applied = format.property(richtext::TableTextScaleKey);
+    const double previous = applied.isValid() ? applied.toDouble() : 1.0;
+    const double scale = std::clamp(width / natural, MinimumTextScale, 1.0);
+    if (scale == previous) {
+        return;
+    }
+    scaleText(table, scale / previous);
+    format.setProperty(richtext::TableTextScaleKey, scale);
+    table.setFormat(format);
+}
+
 // Fits one table: the widths its file gives where they and its characters fit, or else shares
-// of the area in their proportions (Qt gives a column no less than its widest character, and
-// takes that from the columns after it), and less padding if its characters need it.
+// of the area in their proportions, each column at least as wide as its widest character (Qt
+// would take what such a column lacks from the columns after it), and less padding if its
+// characters need it.
 void fitTable(QTextTable& table, const QVariantList& geometry, double width,
               CharacterWidths& characters) {
     QTextTableFormat format = table.format();
@@ -100,21 +183,31 @@ void fitTable(QTextTable& table, const QVariantList& geometry, double width,
     const double left =
         geometry[0].toDouble() * std::min(1.0, (width - extra) / (geometry[0].toDouble() + sum));
     const double room = std::max(width - extra - left, 1.0);
+    scaleToFit(table, sum, room);
+    format = table.format();
 
-    const std::vector<double> widest = widestCharacters(table, characters);
+    const std::vector<double> widest = widestCharacters(table, natural, characters);
+    const double characterWidths = std::accumulate(widest.begin(), widest.end(), 0.0);
+    const double padding = std::clamp((room - characterWidths) / (2 * columns), 0.0, CellPadding);
+    std::vector<double> minimum;
     double needed = 0;
-    double characterWidths = 0;
     for (std::size_t column = 0; column < natural.size(); ++column) {
-        needed += std::max(natural[column], widest[column] + 2 * CellPadding);
-        characterWidths += widest[column];
+        minimum.push_back(widest[column] + 2 * padding + RoundingSpare);
+        needed += std::max(natural[column], minimum.back());
     }
     QList<QTextLength> widths;
-    for (const double column : natural) {
-        widths.append(needed <= room
-                          ? QTextLength(QTextLength::FixedLength, column)
-                          : QTextLength(QTextLength::PercentageLength, 100 * column / sum));
+    if (needed <= room) {
+        for (const double column : natural) {
+            widths.append(QTextLength(QTextLength::FixedLength, column));
+        }
+    } else {
+        // Shares of the area: Qt takes its borders and padding from them itself.
+        const std::vector<double> fitted = shares(natural, minimum, room);
+        const double total = std::accumulate(fitted.begin(), fitted.end(), 0.0);
+        for (const double column : fitted) {
+            widths.append(QTextLength(QTextLength::PercentageLength, 100 * column / total));
+        }
     }
-    const double padding = std::clamp((room - characterWidths) / (2 * columns), 0.0, CellPadding);
     if (widths == format.columnWidthConstraints() && left == format.leftMargin() &&
         padding == format.cellPadding()) {
         return;
