@@ -40,9 +40,14 @@ public:
     // column be narrower than its cells' text needs, but never inside a character.
     double widest(const QTextTableCell& cell) {
         double widest = 0;
+        double pictures = 0; // 1/96 inch already
         for (auto it = cell.begin(); !it.atEnd(); ++it) {
             for (auto part = it.currentBlock().begin(); !part.atEnd(); ++part) {
                 const QTextFragment fragment = part.fragment();
+                if (fragment.charFormat().isImageFormat()) {
+                    pictures = std::max(pictures, fragment.charFormat().toImageFormat().width());
+                    continue;
+                }
                 const QFontMetricsF& metrics = metricsFor(fragment);
                 for (const QChar character : fragment.text()) {
                     if (!character.isSpace()) {
@@ -51,7 +56,7 @@ public:
                 }
             }
         }
-        return widest * scale_;
+        return std::max(widest * scale_, pictures);
     }
 
 private:
@@ -119,7 +124,7 @@ std::vector<double> shares(const std::vector<double>& natural, const std::vector
     return widths;
 }
 
-// Scales the size of the text in the table's cells by factor.
+// Scales the size of the text and pictures in the table's cells by factor.
 void scaleText(QTextTable& table, double factor) {
     QTextDocument& document = *table.document();
     const double plain = document.defaultFont().pointSizeF();
@@ -127,6 +132,8 @@ void scaleText(QTextTable& table, double factor) {
         int position;
         int length;
         double size;
+        double pictureWidth; // of a picture, or 0
+        double pictureHeight;
     };
     std::vector<Run> runs;
     for (QTextBlock block = document.findBlock(table.firstPosition());
@@ -136,7 +143,9 @@ void scaleText(QTextTable& table, double factor) {
             const QTextCharFormat format = fragment.charFormat();
             const bool sized = format.hasProperty(QTextFormat::FontPointSize);
             runs.push_back({fragment.position(), fragment.length(),
-                            (sized ? format.fontPointSize() : plain) * factor});
+                            (sized ? format.fontPointSize() : plain) * factor,
+                            format.toImageFormat().width() * factor,
+                            format.toImageFormat().height() * factor});
         }
     }
     QTextCursor cursor(&document);
@@ -145,6 +154,10 @@ void scaleText(QTextTable& table, double factor) {
         cursor.setPosition(run.position + run.length, QTextCursor::KeepAnchor);
         QTextCharFormat size;
         size.setFontPointSize(run.size);
+        if (run.pictureWidth > 0) {
+            size.setProperty(QTextFormat::ImageWidth, run.pictureWidth);
+            size.setProperty(QTextFormat::ImageHeight, run.pictureHeight);
+        }
         cursor.mergeCharFormat(size);
     }
 }

@@ -193,8 +193,12 @@ void RtfTableWriter::writeRow(const RtfTableGrid& grid, const std::vector<int>& 
         bool separate = false;
         for (const RtfCellParagraph& paragraph : row.cells[cell].paragraphs) {
             for (const RtfTextRun& run : paragraph.runs) {
-                cursor_.insertText(separate ? QLatin1Char(' ') + run.text : run.text, run.format);
-                separate = false;
+                if (separate) {
+                    cursor_.insertText(
+                        QStringLiteral(" ")); // in the text's format, not a picture's
+                    separate = false;
+                }
+                cursor_.insertText(run.text, run.format);
             }
             separate = separate || !paragraph.runs.empty();
         }
