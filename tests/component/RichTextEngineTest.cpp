@@ -184,6 +184,34 @@ TEST(RichTextEngineTest, IndentsKeepTheirLengthAtEveryResolution) {
     }
 }
 
+TEST(RichTextEngineTest, TablesWiderThanTheAreaAreFittedToIt) {
+    QTemporaryDir dir;
+    const std::u16string path = pathIn(dir, "wide.rtf");
+    // Rows of 7 and 18 bordered cells whose edges reach 26 cm, twice the area's width.
+    std::string rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 DejaVu Sans;}}\\f0\\fs20";
+    for (const int cells : {7, 18}) {
+        std::string row = "\\trowd\\trleft-108";
+        std::string text = "\\pard\\intbl ";
+        for (int i = 1; i <= cells; ++i) {
+            row += "\\clbrdrl\\brdrs\\clbrdrr\\brdrs\\cellx" + std::to_string(14742 * i / cells);
+            text += "w" + std::to_string(i) + "\\cell ";
+        }
+        rtf += row + text + "\\row";
+    }
+    writeFile(path, rtf + "}");
+    for (const int dotsPerInch : {96, 600}) {
+        SCOPED_TRACE(dotsPerInch);
+        QtRichTextEngine engine;
+        engine.loadFile(path);
+        ImageDeviceContext page(8.5, 3, dotsPerInch);
+        const platform::FORMATRANGE range = rangeFor(page.hDC(), page.hDC(), 0);
+        EXPECT_EQ(engine.formatRange(true, &range), static_cast<int>(engine.text().size()));
+        const QRect ink = page.inkBox();
+        EXPECT_GE(ink.left(), 0);
+        EXPECT_NEAR(ink.right() / double(dotsPerInch), 6.5, 0.05); // the last border at the edge
+    }
+}
+
 int blocksKeepingGlyphs(const QTextDocument& document) {
     int keeping = 0;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {

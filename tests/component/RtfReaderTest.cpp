@@ -10,6 +10,8 @@
 #include <QTextBlockFormat>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
 #include <gtest/gtest.h>
 
 #include "platform/qt/richtext/FontFaceBudget.h"
@@ -182,19 +184,36 @@ TEST(RtfTables, cellsBeyondColumnLimitStayInTheLastCell) {
     EXPECT_TRUE(text.endsWith(QStringLiteral("69\n")));
 }
 
-TEST(RtfTables, longTablesGoOnInNewTablesWithEveryRowKept) {
+TEST(RtfTables, longTablesKeepEveryCellInOrderInPartsWithoutGaps) {
     std::string rtf = "{\\rtf1";
-    for (int i = 0; i < 1500; ++i) {
+    QString cells;
+    for (int i = 0; i < 3000; ++i) {
         rtf += "\\trowd\\cellx1000\\cellx2000\\pard\\intbl r" + std::to_string(i) +
                "\\cell x\\cell\\row";
+        cells += QStringLiteral("r%1\nx\n").arg(i);
     }
     rtf += "\\pard after\\par}";
     QTextDocument document;
     qtbackend::readRichTextContent(QByteArray::fromStdString(rtf), document);
-    const QString text = document.toPlainText();
-    EXPECT_EQ(text.count(QStringLiteral("\nx\n")), 1500);
-    EXPECT_LT(text.indexOf(QStringLiteral("r999\n")), text.indexOf(QStringLiteral("r1000\n")));
-    EXPECT_TRUE(text.endsWith(QStringLiteral("\nafter")));
+    // Tables as long as their cost allows, the rest as paragraphs with the cells apart by tabs.
+    QString text = document.toPlainText();
+    EXPECT_TRUE(text.contains(QStringLiteral("\nr2999\tx\n")));
+    text.replace(QLatin1Char('\t'), QLatin1Char('\n'));
+    EXPECT_EQ(text.split(QLatin1Char('\n'), Qt::SkipEmptyParts).join(QLatin1Char('\n')),
+              cells + QStringLiteral("after"));
+
+    // The paragraph Qt keeps between two tables takes no room where they are parts of one.
+    int tables = 0;
+    for (auto it = document.rootFrame()->begin(); !it.atEnd(); ++it) {
+        const QTextBlock block = it.currentBlock();
+        tables += qobject_cast<QTextTable*>(it.currentFrame()) != nullptr ? 1 : 0;
+        if (block.isValid() && tables > 0 && block.next().isValid() &&
+            document.frameAt(block.next().position()) != document.rootFrame()) {
+            EXPECT_EQ(block.blockFormat().lineHeightType(), QTextBlockFormat::FixedHeight);
+            EXPECT_EQ(block.blockFormat().lineHeight(), 0);
+        }
+    }
+    EXPECT_GT(tables, 1);
 }
 
 } // namespace

@@ -1,16 +1,19 @@
 // The RTF reader on arbitrary bytes after "{\rtf": it must not crash, leak, hang or read out of
 // bounds, and positions must count as the plain text does. The document is laid out on pages
 // too, so that an input whose layout is slow (a word without end, a face for every character)
-// is a finding under the one-second limit like one whose reading is.
+// is a finding under the one-second limit like one whose reading is. Tables are fitted to the
+// page's width first, as for printing.
 
 #include <cstdint>
 #include <cstdlib>
 
 #include <QAbstractTextDocumentLayout>
 #include <QByteArray>
+#include <QImage>
 #include <QTextDocument>
 
 #include "platform/qt/richtext/RichTextReader.h"
+#include "platform/qt/richtext/RtfTableFit.h"
 #include "tests/fuzz/QtHeadless.h"
 
 namespace {
@@ -21,6 +24,8 @@ void read(const QByteArray& content) {
     if (document.toPlainText().size() != document.characterCount() - 1) {
         std::abort();
     }
+    QImage device(1, 1, QImage::Format_RGB32);
+    qtbackend::fitTablesToWidth(document, device, 700);
     document.setPageSize(QSizeF(700, 1000));
     if (document.documentLayout()->pageCount() < 1) {
         std::abort();

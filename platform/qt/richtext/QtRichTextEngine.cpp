@@ -14,6 +14,7 @@
 #include "platform/qt/QtDeviceContext.h"
 #include "platform/qt/richtext/PagedLayout.h"
 #include "platform/qt/richtext/RichTextReader.h"
+#include "platform/qt/richtext/RtfTableFit.h"
 
 namespace qtbackend {
 
@@ -97,6 +98,7 @@ std::int32_t QtRichTextEngine::formatRange(bool render, const platform::FORMATRA
         pages_.reset();
         // Side margins and indents are taken as device pixels by Qt's layout.
         fitParagraphsToDevice(*document_, device.logicalDpiX());
+        fitTablesToWidth(*document_, device, area.width());
         fonts_.load(*document_, device);
         pages_ = std::make_unique<PagedLayout>(*document_, device, area, render);
         ++layoutsMade_;

@@ -21,4 +21,10 @@ constexpr int TextIndentTwips = QTextFormat::UserProperty + 4;
 // Tells table formats apart by their column widths, which Qt's hash does not see.
 constexpr int ColumnWidthsKey = QTextFormat::UserProperty + 5;
 
+// A table's place and column widths as the file gave them, 1/96 inch: its left margin, then each
+// column's width; what it is fitted to the text area from (see fitTablesToWidth).
+constexpr int TableGeometryKey = QTextFormat::UserProperty + 6;
+// The factor a table's text is scaled by to fit it to the text area (see fitTablesToWidth).
+constexpr int TableTextScaleKey = QTextFormat::UserProperty + 7;
+
 } // namespace qtbackend::richtext

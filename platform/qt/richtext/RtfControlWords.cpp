@@ -183,6 +183,8 @@ constexpr RtfControlWord Table[] = {
     {"trbrdrr", K::Flag, W::CellBorder},
     {"trbrdrt", K::Flag, W::CellBorder},
     {"trbrdrv", K::Flag, W::CellBorder},
+    // Table rows: where a row starts
+    {"trleft", K::Value, W::RowLeft, 0},
 
     {"deff", K::Value, W::DefaultFont, 0},
     {"deftab", K::Value, W::DefaultTab, 720},

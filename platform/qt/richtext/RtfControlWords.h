@@ -80,6 +80,8 @@ enum class RtfWord {
     CellBorder,
     CellMergedLeft,
     CellMergedAbove,
+    // Table rows: where a row starts
+    RowLeft,
     // Document, font table and colour table
     DefaultFont,
     DefaultTab,

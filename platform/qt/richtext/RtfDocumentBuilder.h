@@ -1,8 +1,11 @@
 #pragma once
 
-#include <vector>
+#include <cstddef>
+#include <span>
 
 #include <QTextCursor>
+
+#include "platform/qt/richtext/RtfTableRows.h"
 
 class QImage;
 class QSizeF;
@@ -10,36 +13,22 @@ class QString;
 class QTextBlockFormat;
 class QTextCharFormat;
 class QTextDocument;
-class QTextTable;
 
 namespace qtbackend {
-
-// One cell of a table row: its right edge in twips, and whether it continues the cell to its
-// left or the cell above (merged cells).
-struct RtfCellDefinition {
-    int right = 0;
-    bool mergedLeft = false;
-    bool mergedAbove = false;
-};
-
-// The cells of the table row being read, whether they have borders, and what is known so far of
-// the cell whose right edge comes next.
-struct RtfRowDefinition {
-    std::vector<RtfCellDefinition> cells;
-    bool borders = false;
-    RtfCellDefinition next;
-};
 
 // Builds the document from what the RTF reader makes of its input: runs of text, paragraph
 // ends, page breaks and table cells. A paragraph end only closes the paragraph; the next one is
 // opened when something goes into it, so that the final \par of a document or of a table cell
-// leaves no empty paragraph behind. Tables are QTextTables, filled row by row, on a grid of
-// columns made of every right edge their rows name, so that a cell spans the columns between its
-// edges and merged cells become one; their size is bounded so that building them stays linear
-// in the input.
+// leaves no empty paragraph behind. Table rows are gathered and written a few hundred cells at
+// a time, each batch one QTextTable on a grid of the columns its rows' edges make (see
+// RtfTableGrid), the batches of one table without a gap: Qt lays a table out whole each time
+// the page layout reaches into it, so that one long table would cost the square of its length.
+// Beyond a bound on the cells in tables, rows are written as paragraphs with tab stops at their
+// columns, which Qt lays out in a quarter of the time: every cell's text still prints, in its
+// row and column.
 class RtfDocumentBuilder {
 public:
-    // row is the reader's current row definition, read when a table starts and a row ends.
+    // row is the reader's current row definition, read when a row ends.
     RtfDocumentBuilder(QTextDocument& document, const RtfRowDefinition& row);
 
     // Text without line or paragraph separators.
@@ -60,53 +49,32 @@ public:
     void setDefaultTabStop(double distance);
     void finish(const QTextBlockFormat& format, const QTextCharFormat& markFormat, bool inTable);
 
+    // Cells per QTextTable, and in all of a document's tables.
+    static constexpr std::size_t CellsPerTable = 256;
+    static constexpr std::size_t MaxTableCells = 4096;
+
 private:
-    // Leaves the table, or goes into it: into its next cell or row once one has ended.
-    void enterTable(bool inTable);
-    void openBlock(bool inTable);
+    void openBlock();
     // A new paragraph has begun: nothing in it yet, no break pending at it.
     void startParagraph();
     void applyBlockFormat(QTextBlockFormat format, const QTextCharFormat& markFormat);
-    void startTable();
-    void nextRow();
-    void nextCell();
-    void leaveTable();
-    void applyRowDefinition();
-    // Places the row's cells on the grid, adding the columns its edges need, and merges them.
-    void layOutRow();
-    // The grid column whose right edge is right, added to the table where there is room.
-    int columnEndingAt(int right);
-    bool roomForColumn() const;
-    // Moves to the row's cell with this index among its cell marks.
-    void enterCell(int index);
-
-    // A cell of the current row, in the order of its cell marks: the table column it writes to,
-    // and whether that cell is one it merges into (text is added after what is there).
-    struct RowCell {
-        int column = 0;
-        bool continuation = false;
-    };
+    // Writes the rows gathered so far: the ended ones, or every one when the table ends.
+    void writeRows(bool all);
+    // continuesTable: the rows go on from the table written last, with nothing between them.
+    void writeBatch(std::span<const RtfTableRow> rows, bool pageBreakBefore, bool continuesTable);
 
     QTextDocument& document_;
     QTextCursor cursor_;
     const RtfRowDefinition& row_;
+    RtfTableRows rows_;
+    std::size_t tableCells_ = 0; // cells written into QTextTables
+    bool tableGoesOn_ = false;   // the last rows written were not the table's last
+    int images_ = 0;
     bool paragraphEnded_ = false;
     bool hasContent_ = false;
     bool firstBlock_ = true;
     bool pageBreakNext_ = false;
     bool pageBreakHere_ = false;
-
-    QTextTable* table_ = nullptr;
-    std::vector<int> grid_; // right edges of the table's first columns, in twips
-    std::vector<RowCell> rowCells_;
-    bool rowSpans_ = false; // a cell of the table spans rows
-    int rowIndex_ = 0;
-    int cellIndex_ = 0;   // the current cell mark's place in the row
-    int columnIndex_ = 0; // the table column being written to
-    bool cellEnded_ = false;
-    bool rowEnded_ = false;
-
-    int images_ = 0;
 };
 
 } // namespace qtbackend

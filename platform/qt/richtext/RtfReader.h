@@ -98,6 +98,9 @@ private:
     // written number text still prints, and no number is counted for it otherwise.
     void placeWrittenNumber();
     QTextCharFormat numberFormat(RtfCharacterState character, std::int32_t plainFont);
+    // Tables (RtfReaderTables.cpp): a cell or row mark.
+    void endCell();
+    void endRow();
 
     // Whether the paragraph being read belongs to a table: marked \intbl, or read between a row's
     // \trowd and its \row (pandoc resets \intbl with \pard inside cells), or ended by \cell, or

@@ -10,7 +10,6 @@ namespace {
 
 constexpr std::int32_t MaxTwips = 31680; // 22 inches, the largest page RTF describes
 constexpr std::size_t MaxTabStops = 64;
-constexpr std::size_t MaxCells = 64;
 
 std::int32_t clampTwips(std::int32_t twips) {
     return std::clamp(twips, -MaxTwips, MaxTwips);
@@ -211,11 +210,14 @@ void RtfReader::value(const RtfControlWord& word, std::int32_t parameter) {
     }
     switch (word.word) {
     case RtfWord::CellBoundary:
-        if (row_.cells.size() < MaxCells) {
+        if (row_.cells.size() < RtfTableRows::MaxCells) {
             row_.next.right = std::clamp(parameter, 0, MaxTwips);
             row_.cells.push_back(row_.next);
         }
         row_.next = RtfCellDefinition{};
+        break;
+    case RtfWord::RowLeft:
+        row_.left = clampTwips(parameter);
         break;
     case RtfWord::DefaultFont:
         fonts_.setDefault(parameter);
@@ -383,27 +385,10 @@ void RtfReader::symbol(const RtfControlWord& word) {
         sectionBreakPending_ = true;
         break;
     case RtfWord::Cell:
-        if (state().inNote) {
-            appendCharacter(u'\t'); // notes hold no tables: cells go on the line
-            break;
-        }
-        cellMarkSeen_ = true; // a cell mark is in a table, \intbl or not
-        placeWrittenNumber();
-        endParagraphText();
-        resolveSectionBreak();
-        builder_.endCell(blockFormat(), charFormat(state().character));
-        lists_.endParagraph();
+        endCell();
         break;
     case RtfWord::Row:
-        if (state().inNote) {
-            symbol(*findRtfControlWord("par"));
-            break;
-        }
-        cellMarkSeen_ = true;
-        endParagraphText();
-        builder_.endRow();
-        rowOpen_ = false;
-        cellMarkSeen_ = false;
+        endRow();
         break;
     case RtfWord::Character:
         appendCharacter(static_cast<char16_t>(word.value));
