@@ -66,6 +66,7 @@ public:
     const std::vector<Line>& lines() const { return lines_; }
     const std::vector<Piece>& pieces() const { return pieces_; }
     Table& table(int index) { return tables_[static_cast<std::size_t>(index)]; }
+    std::size_t tableCount() const { return tables_.size(); }
     std::deque<KeptBlock>& keptBlocks() { return kept_; }
     void retarget(QPaintDevice& target);
 

@@ -138,21 +138,23 @@ void PagedLayout::drawPage(QPainter& painter, int page, int position) {
 }
 
 void PagedLayout::release(QPainter& painter, int page) {
+    // Paragraphs that end on this page keep nothing more for drawing.
     const std::vector<PageFlow::Piece>& pieces = flow_->pieces();
     for (auto piece = firstPiece(page); piece != pieces.end() && piece->page == page; ++piece) {
-        if (!piece->block.isValid()) {
-            PageFlow::Table& table = flow_->table(piece->index);
-            if (table.lastPage == page) {
-                table.window->release();
-            }
-        } else if (piece->index == piece->block.layout()->lineCount() - 1) {
-            releaseGlyphs(*piece->block.layout(), painter); // the paragraph's last line
+        if (piece->block.isValid() && piece->index == piece->block.layout()->lineCount() - 1) {
+            releaseGlyphs(*piece->block.layout(), painter);
         }
     }
     std::deque<PageFlow::KeptBlock>& kept = flow_->keptBlocks();
     while (!kept.empty() && kept.front().lastPage <= page) {
         kept.front().block.layout()->setCacheEnabled(false);
         kept.pop_front();
+    }
+    // Tables come in page order; those done with drop their copies.
+    for (; tablesReleased_ < flow_->tableCount() &&
+           flow_->table(static_cast<int>(tablesReleased_)).lastPage <= page;
+         ++tablesReleased_) {
+        flow_->table(static_cast<int>(tablesReleased_)).window->release();
     }
 }
 

@@ -62,8 +62,9 @@ private:
     int length_;
     bool keepGlyphs_;
     std::unique_ptr<PageFlow> flow_;
-    std::size_t linesSeen_ = 0;   // the flow's lines taken into pageStarts_
-    std::vector<int> pageStarts_; // the first position of each page seen so far
+    std::size_t linesSeen_ = 0;      // the flow's lines taken into pageStarts_
+    std::size_t tablesReleased_ = 0; // the flow's tables whose copies are dropped
+    std::vector<int> pageStarts_;    // the first position of each page seen so far
 };
 
 } // namespace qtbackend
