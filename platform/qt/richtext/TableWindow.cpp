@@ -72,9 +72,12 @@ void TableWindow::build() {
     copy->setIndentWidth(source.indentWidth());
     copy->setUseDesignMetrics(source.useDesignMetrics());
     copyRows(*copy);
-    // Fonts are resolved against the target, as in the rest of the document.
-    copy->documentLayout()->setPaintDevice(target_);
+    // Laid out once, against the target at the page's size: fonts are resolved against the target,
+    // as in the rest of the document.
     copy->setPageSize(QSizeF(area_));
+    copy->setLayoutEnabled(false);
+    copy->documentLayout()->setPaintDevice(target_);
+    copy->setLayoutEnabled(true);
     copy_ = std::move(copy);
     if (lines_.empty()) {
         collectLines();
