@@ -4,6 +4,7 @@
 #include <limits>
 
 #include <QAbstractTextDocumentLayout>
+#include <QGuiApplication>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QTextDocument>
@@ -22,6 +23,32 @@ void releaseGlyphs(QTextLayout& layout, QPainter& painter) {
     layout.setCacheEnabled(false);
     constexpr double farAbove = -1e7;
     layout.draw(&painter, QPointF(), {}, QRectF(0, farAbove, 1, 1));
+}
+
+// The rule a paragraph asks for after itself, as Qt's document layout draws it: across the
+// paragraph's width, through the middle of an empty paragraph or along the foot of its last line.
+void drawTrailingRule(QPainter& painter, const QTextBlock& block) {
+    const QTextBlockFormat format = block.blockFormat();
+    if (!format.hasProperty(QTextFormat::BlockTrailingHorizontalRulerWidth)) {
+        return;
+    }
+    const QTextLayout& layout = *block.layout();
+    double left = std::numeric_limits<double>::max();
+    double right = std::numeric_limits<double>::lowest();
+    for (int i = 0; i < layout.lineCount(); ++i) {
+        const QTextLine line = layout.lineAt(i);
+        left = std::min(left, line.x());
+        right = std::max(right, line.x() + std::max(line.width(), line.naturalTextWidth()));
+    }
+    const QTextLine last = layout.lineAt(layout.lineCount() - 1);
+    const double y = block.length() == 1 ? last.y() + last.height() / 2 : last.y() + last.height();
+    const double width =
+        format.lengthProperty(QTextFormat::BlockTrailingHorizontalRulerWidth).value(right - left);
+    const double middle = (left + right) / 2;
+    painter.save();
+    painter.setPen(QGuiApplication::palette().color(QPalette::Dark));
+    painter.drawLine(QLineF(middle - width / 2, y, middle + width / 2, y));
+    painter.restore();
 }
 
 } // namespace
@@ -131,6 +158,9 @@ void PagedLayout::drawPage(QPainter& painter, int page, int position) {
             // Only the page's own lines: one beyond its edges would be clipped away on paper but
             // still be in its output, where a text extractor finds it twice.
             piece->block.layout()->lineAt(piece->index).draw(&painter, QPointF());
+            if (piece->index == piece->block.layout()->lineCount() - 1) {
+                drawTrailingRule(painter, piece->block);
+            }
         }
     }
     painter.restore();
