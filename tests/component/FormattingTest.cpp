@@ -422,6 +422,12 @@ void fillWithPictures(QTextDocument& document) {
         cursor.insertImage(image);
         cursor.insertText(QStringLiteral(" in its text."));
         cursor.insertBlock();
+        if (i % 4 == 2) {
+            QTextTable* table = cursor.insertTable(2, 2);
+            table->cellAt(1, 1).firstCursorPosition().insertImage(image);
+            table->cellAt(1, 0).firstCursorPosition().insertText(QStringLiteral("In a table"));
+            cursor.movePosition(QTextCursor::End);
+        }
     }
 }
 
@@ -431,8 +437,10 @@ TEST(FormattingTest, PagesLookAsQtsOwnLayoutDrawsThem) {
         {"pictures", fillWithPictures}};
     const QDir samples(QStringLiteral(QUILLET_SOURCE_DIR "/tests/data/rtf"));
     for (const QString& name : samples.entryList({"*.rtf"}, QDir::Files, QDir::Name)) {
-        if (name == "character-formats.rtf") {
-            continue; // Qt sizes small capitals at the first resolution its font met
+        // Qt sizes small capitals at the first resolution their font met, and its own drawing
+        // spills a line taller than the page onto the next page.
+        if (name == "character-formats.rtf" || name == "pictures-hostile-sizes.rtf") {
+            continue;
         }
         QFile file(samples.filePath(name));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));

@@ -61,6 +61,8 @@ PagedLayout::PagedLayout(QTextDocument& document, QPaintDevice& target, QSize ar
     // The flow lays the document out alone: Qt's own layout would place it in coordinates that
     // overflow in long documents.
     document_.setLayoutEnabled(false);
+    // Qt bounds inline pictures by the page size: a picture larger than the page is scaled down.
+    document_.setPageSize(QSizeF(area_));
     // Fonts are resolved against the target, so their point sizes become its pixels.
     document_.documentLayout()->setPaintDevice(target_);
     flow_ = std::make_unique<PageFlow>(document_, target, area_);

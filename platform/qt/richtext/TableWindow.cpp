@@ -9,8 +9,10 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFormat>
 #include <QTextLayout>
 #include <QTextTable>
+#include <QUrl>
 
 namespace qtbackend {
 
@@ -38,9 +40,18 @@ void copyBlocks(QTextCursor& cursor, const std::vector<QTextBlock>& blocks) {
         first = false;
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
-            if (fragment.isValid()) {
-                cursor.insertText(fragment.text(), fragment.charFormat());
+            if (!fragment.isValid()) {
+                continue;
             }
+            const QTextCharFormat format = fragment.charFormat();
+            if (format.isImageFormat()) {
+                // The picture goes with its name: the copy has no resources of its own.
+                const QUrl name(format.toImageFormat().name());
+                cursor.document()->addResource(
+                    QTextDocument::ImageResource, name,
+                    block.document()->resource(QTextDocument::ImageResource, name));
+            }
+            cursor.insertText(fragment.text(), format);
         }
     }
 }
