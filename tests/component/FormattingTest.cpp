@@ -24,6 +24,7 @@
 #include "platform/Failure.h"
 #include "platform/qt/richtext/QtRichTextEngine.h"
 #include "platform/qt/richtext/RichTextReader.h"
+#include "platform/qt/richtext/RtfTableFit.h"
 #include "tests/component/RichTextEngineDeviceContext.h"
 
 namespace {
@@ -371,8 +372,9 @@ std::vector<QImage> pagesByQt(QTextDocument& document, int dotsPerInch) {
     ImageDeviceContext target(0.5, 0.5, dotsPerInch);
     document.setDocumentMargin(0);
     fitParagraphsToDevice(document, dotsPerInch);
-    document.documentLayout()->setPaintDevice(&target.paintDevice());
     const double width = (SmallArea.right - SmallArea.left) * dotsPerInch / 1440;
+    qtbackend::fitTablesToWidth(document, target.paintDevice(), static_cast<int>(width));
+    document.documentLayout()->setPaintDevice(&target.paintDevice());
     const double height = (SmallArea.bottom - SmallArea.top) * dotsPerInch / 1440;
     document.setPageSize(QSizeF(width, height));
     // The pages the page loop prints: those where a line begins.
