@@ -1,14 +1,16 @@
-// The real rich text engine: loading files, its plain text, device contexts it refuses, and a
-// layout made once and released.
+// The real rich text engine: loading files, its plain text, device contexts it refuses, a layout
+// made once and released, and documents longer than Qt's layout coordinates reach.
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
 
 #include <QAbstractTextDocumentLayout>
 #include <QDir>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -140,6 +142,12 @@ TEST(RichTextEngineTest, DeviceContextsThatAreNotQtsFail) {
         {"measuring needs no device to draw on", false, 0, page.hDC(), Area, false},
         {"an empty text area", true, page.hDC(), page.hDC(), {100, 100, 100, 5000}, true},
         {"an upside-down text area", true, page.hDC(), page.hDC(), {100, 5000, 9000, 100}, true},
+        {"a text area past Qt's coordinates",
+         true,
+         page.hDC(),
+         page.hDC(),
+         {0, 0, 9000, 1 << 30},
+         true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -273,6 +281,71 @@ TEST(RichTextEngineTest, TheLayoutIsMadeOncePerTargetAndAreaAndReleased) {
     EXPECT_EQ(engine.layoutsMade(), 4); // another resolution
     EXPECT_EQ(engine.formatRange(false, nullptr), 0);
     EXPECT_EQ(engine.formatRange(false, nullptr), 0); // a second release does no harm
+}
+
+// The text without its white space, which Qt draws as gaps or not at all.
+QString printedCharacters(QString text) {
+    static const QRegularExpression space(QStringLiteral("\\s"));
+    return text.remove(space);
+}
+
+TEST(RichTextEngineTest, DocumentsPastQtsCoordinateRangePrintWholeAndInOrder) {
+    // At 100,000 dots per inch a ten-point line is some 16,000 device pixels high (Qt's fonts go
+    // wrong beyond 16,384 pixels a character): a few thousand lines, 336 pages one inch high, reach
+    // the 2^25 pixels that Qt's fixed-point layout coordinates hold.
+    constexpr int DotsPerInch = 100000;
+    constexpr platform::RECT TwoByOneInch{0, 0, 2880, 1440};
+    QString paragraph;
+    for (int i = 0; i < 10000; ++i) {
+        paragraph += QStringLiteral("w%1 ").arg(i);
+    }
+    std::string rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 DejaVu Serif;}}\\f0\\fs20 ";
+    for (int i = 0; i < 60; ++i) {
+        rtf += "before " + std::to_string(i) + "\\par ";
+    }
+    for (int row = 0; row < 1800; ++row) {
+        const std::string name = "r" + std::to_string(row);
+        rtf += "\\trowd\\cellx1440\\cellx2880\\intbl " + name + "a\\cell " + name + "b\\cell\\row ";
+    }
+    rtf += "\\pard after\\par}";
+    QTemporaryDir dir;
+    const std::u16string rtfPath = pathIn(dir, "table.rtf");
+    writeFile(rtfPath, rtf);
+
+    const struct {
+        const char* name;
+        std::function<void(QtRichTextEngine&)> load;
+    } cases[] = {
+        {"lines of plain text", [](QtRichTextEngine& engine) { engine.setDocument(lines(2400)); }},
+        {"one paragraph",
+         [&](QtRichTextEngine& engine) {
+             auto document = std::make_unique<QTextDocument>();
+             document->setPlainText(paragraph);
+             engine.setDocument(std::move(document));
+         }},
+        {"a table of many rows", [&](QtRichTextEngine& engine) { engine.loadFile(rtfPath); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QtRichTextEngine engine;
+        c.load(engine);
+        const QString text = QString::fromStdU16String(engine.text());
+        componenttest::TextRecordingDeviceContext target(DotsPerInch);
+        QStringList drawn;
+        int pages = 0;
+        for (int from = 0; from < text.size(); ++pages) {
+            componenttest::TextRecordingDeviceContext page(DotsPerInch);
+            const platform::FORMATRANGE range =
+                rangeFor(page.hDC(), target.hDC(), from, TwoByOneInch);
+            const int next = engine.formatRange(true, &range);
+            ASSERT_GT(next, from);
+            drawn += page.texts;
+            from = next;
+        }
+        EXPECT_GT(pages, (1 << 25) / DotsPerInch);
+        EXPECT_EQ(printedCharacters(drawn.join(QString())).toStdString(),
+                  printedCharacters(text).toStdString());
+    }
 }
 
 } // namespace

@@ -1,21 +1,55 @@
 #include "platform/qt/richtext/PagedLayout.h"
 
 #include <algorithm>
-#include <cmath>
+#include <limits>
 
 #include <QAbstractTextDocumentLayout>
+#include <QGuiApplication>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QTextDocument>
 #include <QTextLayout>
 
+#include "platform/qt/richtext/PageFlow.h"
+#include "platform/qt/richtext/TableWindow.h"
+
 namespace qtbackend {
 
 namespace {
 
-// How far ahead of the layout, in characters, blocks are told to keep their glyphs: well beyond
-// the step by which Qt lays a document out on demand.
-constexpr int GlyphWindow = 32768;
+// Frees what a paragraph's layout keeps for drawing. Qt frees it at the end of drawing the
+// layout whole when it keeps no cache; a clip above every line draws nothing.
+void releaseGlyphs(QTextLayout& layout, QPainter& painter) {
+    layout.setCacheEnabled(false);
+    constexpr double farAbove = -1e7;
+    layout.draw(&painter, QPointF(), {}, QRectF(0, farAbove, 1, 1));
+}
+
+// The rule a paragraph asks for after itself, as Qt's document layout draws it: across the
+// paragraph's width, through the middle of an empty paragraph or along the foot of its last line.
+void drawTrailingRule(QPainter& painter, const QTextBlock& block) {
+    const QTextBlockFormat format = block.blockFormat();
+    if (!format.hasProperty(QTextFormat::BlockTrailingHorizontalRulerWidth)) {
+        return;
+    }
+    const QTextLayout& layout = *block.layout();
+    double left = std::numeric_limits<double>::max();
+    double right = std::numeric_limits<double>::lowest();
+    for (int i = 0; i < layout.lineCount(); ++i) {
+        const QTextLine line = layout.lineAt(i);
+        left = std::min(left, line.x());
+        right = std::max(right, line.x() + std::max(line.width(), line.naturalTextWidth()));
+    }
+    const QTextLine last = layout.lineAt(layout.lineCount() - 1);
+    const double y = block.length() == 1 ? last.y() + last.height() / 2 : last.y() + last.height();
+    const double width =
+        format.lengthProperty(QTextFormat::BlockTrailingHorizontalRulerWidth).value(right - left);
+    const double middle = (left + right) / 2;
+    painter.save();
+    painter.setPen(QGuiApplication::palette().color(QPalette::Dark));
+    painter.drawLine(QLineF(middle - width / 2, y, middle + width / 2, y));
+    painter.restore();
+}
 
 } // namespace
 
@@ -23,23 +57,23 @@ PagedLayout::PagedLayout(QTextDocument& document, QPaintDevice& target, QSize ar
                          bool keepGlyphs)
     : document_(document), target_(&target), area_(areaPixels), dpiX_(target.logicalDpiX()),
       dpiY_(target.logicalDpiY()), length_(document.characterCount() - 1), keepGlyphs_(keepGlyphs),
-      next_(document.begin()), pageStarts_{0}, keepEnd_(document.begin()) {
+      pageStarts_{0} {
+    // The flow lays the document out alone: Qt's own layout would place it in coordinates that
+    // overflow in long documents.
+    document_.setLayoutEnabled(false);
+    // Qt bounds inline pictures by the page size: a picture larger than the page is scaled down.
+    document_.setPageSize(QSizeF(area_));
     // Fonts are resolved against the target, so their point sizes become its pixels.
     document_.documentLayout()->setPaintDevice(target_);
-    keepGlyphsAhead();
-    // A new page size starts a fresh layout that Qt carries out as far as it is asked to.
-    if (document_.pageSize() == QSizeF(area_)) {
-        document_.setPageSize(QSizeF());
-    }
-    document_.setPageSize(QSizeF(area_));
+    flow_ = std::make_unique<PageFlow>(document_, target, area_);
 }
 
 PagedLayout::~PagedLayout() {
+    for (const PageFlow::KeptBlock& kept : flow_->keptBlocks()) {
+        kept.block.layout()->setCacheEnabled(false);
+    }
     // The target may go away with its print document.
     document_.documentLayout()->setPaintDevice(nullptr);
-    for (QTextBlock& block : keeping_) {
-        block.layout()->setCacheEnabled(false);
-    }
 }
 
 bool PagedLayout::fits(const QPaintDevice& target, QSize areaPixels) const {
@@ -50,42 +84,30 @@ void PagedLayout::retarget(QPaintDevice& target) {
     if (&target != target_) {
         target_ = &target;
         document_.documentLayout()->setPaintDevice(target_);
+        flow_->retarget(target);
     }
 }
 
-bool PagedLayout::collectNextBlock() {
-    if (!next_.isValid()) {
+bool PagedLayout::placeNext() {
+    if (!flow_->placeNext(keepGlyphs_)) {
         return false;
     }
-    keepGlyphsAhead();
-    const QTextBlock block = next_;
-    next_ = next_.next();
-    const QTextLayout* text = block.layout();
-    if (!block.isVisible() || text == nullptr) {
-        return true;
-    }
-    // Lays the document out up to this block, and places it with the frames and cells around it.
-    const double blockTop = document_.documentLayout()->blockBoundingRect(block).top();
-    const double pageHeight = area_.height();
-    for (int i = 0; i < text->lineCount(); ++i) {
-        const QTextLine line = text->lineAt(i);
-        const double top = blockTop + line.y();
-        // Lines start at whole-pixel page tops, so a small tolerance absorbs rounding only.
-        const int page = std::max(0, static_cast<int>(std::floor((top + 0.01) / pageHeight)));
-        const int position = block.position() + line.textStart();
-        lines_.push_back({position, top, page});
-        // Positions only grow from block to block, so the first line seen on a page or beyond
-        // begins that page; pages with no line of their own (under a line taller than a page)
-        // begin where the next line does.
-        while (static_cast<int>(pageStarts_.size()) <= page) {
-            pageStarts_.push_back(position);
+    // Positions only grow from line to line, so the first line seen on a page or beyond begins
+    // that page; pages with no line of their own (under a line taller than a page) begin where
+    // the next line does.
+    const std::vector<PageFlow::Line>& lines = flow_->lines();
+    for (; linesSeen_ < lines.size(); ++linesSeen_) {
+        const PageFlow::Line& line = lines[linesSeen_];
+        while (static_cast<int>(pageStarts_.size()) <= line.page) {
+            pageStarts_.push_back(line.position);
         }
     }
     return true;
 }
 
 int PagedLayout::pageOf(int position) {
-    while ((lines_.empty() || lines_.back().position <= position) && collectNextBlock()) {
+    const std::vector<PageFlow::Line>& lines = flow_->lines();
+    while ((lines.empty() || lines.back().position <= position) && placeNext()) {
     }
     const auto after = std::upper_bound(pageStarts_.begin(), pageStarts_.end(), position);
     return std::max(0, static_cast<int>(after - pageStarts_.begin()) - 1);
@@ -93,75 +115,79 @@ int PagedLayout::pageOf(int position) {
 
 int PagedLayout::pageEnd(int page) {
     const auto next = static_cast<std::size_t>(page) + 1;
-    while (pageStarts_.size() <= next && collectNextBlock()) {
+    while (pageStarts_.size() <= next && placeNext()) {
     }
     return next < pageStarts_.size() ? pageStarts_[next] : length_;
 }
 
-// Shaping a paragraph is the dearest part of both laying it out and drawing it: blocks about to
-// be laid out keep their glyphs until their last page is drawn, which frees them.
-void PagedLayout::keepGlyphsAhead() {
-    if (!keepGlyphs_) {
-        return;
-    }
-    const int limit = (next_.isValid() ? next_.position() : length_) + GlyphWindow;
-    while (keepEnd_.isValid() && keepEnd_.position() < limit) {
-        keepEnd_.layout()->setCacheEnabled(true);
-        keeping_.push_back(keepEnd_);
-        keepEnd_ = keepEnd_.next();
-    }
-}
-
-void PagedLayout::releaseGlyphsUpTo(int page) {
-    const int collected = next_.isValid() ? next_.position() : length_ + 1;
-    while (!keeping_.empty() && keeping_.front().position() < collected) {
-        const QTextBlock& block = keeping_.front();
-        const int end = block.position() + block.length();
-        const auto after =
-            std::upper_bound(lines_.begin(), lines_.end(), end - 1,
-                             [](int p, const Line& line) { return p < line.position; });
-        const bool hasLines = after != lines_.begin() && (after - 1)->position >= block.position();
-        if (hasLines && (after - 1)->page > page) {
-            break;
-        }
-        block.layout()->setCacheEnabled(false);
-        keeping_.pop_front();
-    }
-}
-
 double PagedLayout::viewTop(int page, int position) const {
-    const double pageTop = static_cast<double>(page) * area_.height();
-    if (position <= pageStarts_[page]) {
-        return pageTop;
+    constexpr double wholePage = -std::numeric_limits<double>::infinity();
+    if (position <= pageStarts_[static_cast<std::size_t>(page)]) {
+        return wholePage;
     }
     // Formatting from inside a page starts with the line that holds the position.
-    const auto after = std::upper_bound(lines_.begin(), lines_.end(), position,
-                                        [](int p, const Line& line) { return p < line.position; });
-    if (after == lines_.begin() || (after - 1)->page != page) {
-        return pageTop;
+    const std::vector<PageFlow::Line>& lines = flow_->lines();
+    const auto after =
+        std::upper_bound(lines.begin(), lines.end(), position,
+                         [](int p, const PageFlow::Line& line) { return p < line.position; });
+    if (after == lines.begin() || (after - 1)->page != page) {
+        return wholePage;
     }
-    return std::max(pageTop, (after - 1)->top);
+    return (after - 1)->top;
+}
+
+std::vector<PageFlow::Piece>::const_iterator PagedLayout::firstPiece(int page) const {
+    const std::vector<PageFlow::Piece>& pieces = flow_->pieces();
+    return std::partition_point(pieces.begin(), pieces.end(),
+                                [page](const PageFlow::Piece& piece) { return piece.page < page; });
 }
 
 void PagedLayout::drawPage(QPainter& painter, int page, int position) {
     pageEnd(page); // lays out the whole page
-    releaseGlyphsUpTo(page);
     const double top = viewTop(page, position);
-    const double bottom = static_cast<double>(page + 1) * area_.height();
-    const QRectF view(0, top, area_.width(), bottom - top);
-
+    const double clipTop = std::max(0.0, top);
     painter.save();
-    painter.translate(0, -top);
-    painter.setClipRect(view, Qt::IntersectClip);
-    QAbstractTextDocumentLayout::PaintContext context;
-    // Qt draws every line that touches the clip, even one that only touches its edge; a line that
-    // begins the next page must not go into this one's output, clipped away but still there.
-    constexpr double edge = 0.5;
-    context.clip = view.adjusted(0, edge, 0, -edge);
+    painter.setClipRect(QRectF(0, clipTop, area_.width(), area_.height() - clipTop),
+                        Qt::IntersectClip);
     // Text without a colour of its own is black on paper, whatever the desktop's palette says.
-    context.palette.setColor(QPalette::Text, Qt::black);
-    document_.documentLayout()->draw(&painter, context);
+    painter.setPen(QColor(Qt::black));
+    const std::vector<PageFlow::Piece>& pieces = flow_->pieces();
+    for (auto piece = firstPiece(page); piece != pieces.end() && piece->page == page; ++piece) {
+        if (!piece->block.isValid()) {
+            PageFlow::Table& table = flow_->table(piece->index);
+            table.window->draw(painter, page - table.firstPage, clipTop);
+        } else if (piece->top >= top) {
+            // Only the page's own lines: one beyond its edges would be clipped away on paper but
+            // still be in its output, where a text extractor finds it twice.
+            piece->block.layout()->lineAt(piece->index).draw(&painter, QPointF());
+            if (piece->index == piece->block.layout()->lineCount() - 1) {
+                drawTrailingRule(painter, piece->block);
+            }
+        }
+    }
     painter.restore();
+    release(painter, page);
+}
+
+void PagedLayout::release(QPainter& painter, int page) {
+    // Paragraphs that end on this page keep nothing more for drawing.
+    const std::vector<PageFlow::Piece>& pieces = flow_->pieces();
+    for (auto piece = firstPiece(page); piece != pieces.end() && piece->page == page; ++piece) {
+        if (piece->block.isValid() && piece->index == piece->block.layout()->lineCount() - 1) {
+            releaseGlyphs(*piece->block.layout(), painter);
+        }
+    }
+    std::deque<PageFlow::KeptBlock>& kept = flow_->keptBlocks();
+    while (!kept.empty() && kept.front().lastPage <= page) {
+        kept.front().block.layout()->setCacheEnabled(false);
+        kept.pop_front();
+    }
+    // Tables come in page order; those done with drop their copies.
+    for (; tablesReleased_ < flow_->tableCount() &&
+           flow_->table(static_cast<int>(tablesReleased_)).lastPage <= page;
+         ++tablesReleased_) {
+        flow_->table(static_cast<int>(tablesReleased_)).window->release();
+    }
 }
 
 } // namespace qtbackend

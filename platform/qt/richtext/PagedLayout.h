@@ -1,10 +1,11 @@
 #pragma once
 
-#include <deque>
+#include <memory>
 #include <vector>
 
 #include <QSize>
-#include <QTextBlock>
+
+#include "platform/qt/richtext/PageFlow.h"
 
 class QPaintDevice;
 class QPainter;
@@ -13,9 +14,10 @@ class QTextDocument;
 namespace qtbackend {
 
 // A document laid out once against one target device at one text-area size (device pixels), and
-// cut into pages of that height. Qt lays the document out as far as the pages asked for need, so
-// the whole cost is linear in the document's length. Positions count as QTextDocument positions:
-// every paragraph break, table cell and table boundary is one character.
+// cut into pages of that height. The layout goes on as far as the pages asked for need, so the
+// whole cost is linear in the document's length, and every page keeps coordinates of its own,
+// however long the document. Positions count as QTextDocument positions: every paragraph break,
+// table cell and table boundary is one character.
 class PagedLayout {
 public:
     // keepGlyphs: the pages will be drawn one after the other (see keepGlyphsWhileDrawing).
@@ -45,16 +47,11 @@ public:
     void drawPage(QPainter& painter, int page, int position);
 
 private:
-    struct Line {
-        int position; // of the line's first character
-        double top;   // in the document, target pixels
-        int page;
-    };
-
-    // Takes the lines of the next block into the page table; false at the end of the document.
-    bool collectNextBlock();
-    void keepGlyphsAhead();
-    void releaseGlyphsUpTo(int page);
+    // Places the next paragraph or table and notes where pages begin; false at the end.
+    bool placeNext();
+    std::vector<PageFlow::Piece>::const_iterator firstPiece(int page) const;
+    void release(QPainter& painter, int page);
+    // The top of the line that holds position on page, or minus infinity for the whole page.
     double viewTop(int page, int position) const;
 
     QTextDocument& document_;
@@ -64,12 +61,10 @@ private:
     int dpiY_;
     int length_;
     bool keepGlyphs_;
-
-    QTextBlock next_;                // the first block whose lines are not in lines_ yet
-    std::vector<Line> lines_;        // in position order
+    std::unique_ptr<PageFlow> flow_;
+    std::size_t linesSeen_ = 0;      // the flow's lines taken into pageStarts_
+    std::size_t tablesReleased_ = 0; // the flow's tables whose copies are dropped
     std::vector<int> pageStarts_;    // the first position of each page seen so far
-    QTextBlock keepEnd_;             // the first block beyond those keeping their glyphs
-    std::deque<QTextBlock> keeping_; // blocks that keep their glyphs from layout until drawn
 };
 
 } // namespace qtbackend

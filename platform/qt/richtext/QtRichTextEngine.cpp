@@ -27,8 +27,25 @@ namespace {
 // 32-bit positions anyway.
 constexpr std::int64_t MaximumFileSize = std::int64_t{1} << 30;
 
-int twipsToPixels(std::int64_t twips, int dotsPerInch) {
-    return static_cast<int>(std::floor(static_cast<double>(twips) * dotsPerInch / 1440.0));
+// Qt's text layout keeps lengths in 26.6 fixed point, up to 2^25 device pixels: a page and a line
+// stay well inside that (2^24 pixels are 14,000 inches at 1200 dpi).
+constexpr int MaximumAreaPixels = 1 << 24;
+
+double twipsToPixels(std::int64_t twips, int dotsPerInch) {
+    return std::floor(static_cast<double>(twips) * dotsPerInch / 1440.0);
+}
+
+// The text area in the device's pixels.
+QSize textArea(const platform::RECT& rc, const QPaintDevice& device) {
+    const double width = twipsToPixels(std::int64_t{rc.right} - rc.left, device.logicalDpiX());
+    const double height = twipsToPixels(std::int64_t{rc.bottom} - rc.top, device.logicalDpiY());
+    if (width < 1 || height < 1) {
+        raise(ErrorNumber::InvalidProcedureCall, "the text area is empty");
+    }
+    if (width > MaximumAreaPixels || height > MaximumAreaPixels) {
+        raise(ErrorNumber::InvalidProcedureCall, "the text area is too large");
+    }
+    return QSize(static_cast<int>(width), static_cast<int>(height));
 }
 
 QtDeviceContext& deviceContext(platform::Handle hdc) {
@@ -86,17 +103,13 @@ std::int32_t QtRichTextEngine::formatRange(bool render, const platform::FORMATRA
 
     QPaintDevice& device = target.paintDevice();
     const platform::RECT& rc = range->rc;
-    const QSize area(twipsToPixels(std::int64_t{rc.right} - rc.left, device.logicalDpiX()),
-                     twipsToPixels(std::int64_t{rc.bottom} - rc.top, device.logicalDpiY()));
-    if (area.width() < 1 || area.height() < 1) {
-        raise(ErrorNumber::InvalidProcedureCall, "the text area is empty");
-    }
+    const QSize area = textArea(rc, device);
     if (pages_ != nullptr && pages_->fits(device, area)) {
         pages_->retarget(device);
         pages_->keepGlyphsWhileDrawing(render);
     } else {
         pages_.reset();
-        // Side margins and indents are taken as device pixels by Qt's layout.
+        // Side margins and indents are taken as device pixels by the layout.
         fitParagraphsToDevice(*document_, device.logicalDpiX());
         fitTablesToWidth(*document_, device, area.width());
         fonts_.load(*document_, device);
