@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include <QImage>
 #include <QSet>
 #include <QTextBlock>
 #include <QTextBlockFormat>
@@ -15,8 +16,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/qt/richtext/FontFaceBudget.h"
+#include "platform/qt/richtext/RichTextProperties.h"
 #include "platform/qt/richtext/RichTextReader.h"
 #include "platform/qt/richtext/RtfLexer.h"
+#include "platform/qt/richtext/RtfTableFit.h"
 
 namespace {
 
@@ -214,6 +217,35 @@ TEST(RtfTables, longTablesKeepEveryCellInOrderInPartsWithoutGaps) {
         }
     }
     EXPECT_GT(tables, 1);
+}
+
+TEST(RtfTables, partsOfOneTableKeepItsColumnsWhenFitted) {
+    // A heading row and rows whose edges are a few twips off it, as word processors write them,
+    // and a wide word in a late part only: every part is fitted on the same columns.
+    std::string rtf = "{\\rtf1\\trowd\\cellx3000\\cellx6000\\cellx12000\\pard\\intbl a\\cell "
+                      "b\\cell c\\cell\\row";
+    for (int i = 0; i < 400; ++i) {
+        rtf += "\\trowd\\cellx3006\\cellx6011\\cellx12000\\pard\\intbl ";
+        rtf += i == 390 ? "WWWWWWWWWWWWWWWWWWWW" : std::to_string(i);
+        rtf += "\\cell x\\cell y\\cell\\row";
+    }
+    rtf += "}";
+    QTextDocument document;
+    qtbackend::readRichTextContent(QByteArray::fromStdString(rtf), document);
+    QImage device(1, 1, QImage::Format_RGB32);
+    qtbackend::fitTablesToWidth(document, device, 300);
+    std::vector<QTextTableFormat> parts;
+    for (QTextFrame* frame : document.rootFrame()->childFrames()) {
+        parts.push_back(qobject_cast<QTextTable*>(frame)->format());
+    }
+    ASSERT_GT(parts.size(), 2U);
+    for (const QTextTableFormat& part : parts) {
+        EXPECT_EQ(part.columnWidthConstraints().size(), 3);
+        EXPECT_EQ(part.columnWidthConstraints(), parts.front().columnWidthConstraints());
+        EXPECT_EQ(part.cellPadding(), parts.front().cellPadding());
+        EXPECT_EQ(part.property(qtbackend::richtext::TableTextScaleKey),
+                  parts.front().property(qtbackend::richtext::TableTextScaleKey));
+    }
 }
 
 } // namespace

@@ -26,5 +26,8 @@ constexpr int ColumnWidthsKey = QTextFormat::UserProperty + 5;
 constexpr int TableGeometryKey = QTextFormat::UserProperty + 6;
 // The factor a table's text is scaled by to fit it to the text area (see fitTablesToWidth).
 constexpr int TableTextScaleKey = QTextFormat::UserProperty + 7;
+// Set on a table that goes on from the one before it: one long table is written in parts, which
+// are fitted to the text area alike so that its columns do not shift where one part meets the next.
+constexpr int TableContinuesKey = QTextFormat::UserProperty + 8;
 
 } // namespace qtbackend::richtext

@@ -191,12 +191,15 @@ void RtfDocumentBuilder::writeBatch(std::span<const RtfTableRow> rows, bool page
         cells += row.cells.size();
     }
     RtfTableWriter writer(cursor_);
+    if (!continuesTable) {
+        tableColumns_ = {};
+    }
     if (tableCells_ + cells <= MaxTableCells) {
         tableCells_ += cells;
-        writer.writeTable(rows, pageBreak, continuesTable);
+        writer.writeTable(rows, pageBreak, continuesTable, tableColumns_);
         startParagraph(); // the one after the table
     } else {
-        writer.writeParagraphs(rows, pageBreak, paragraphEnded_ || hasContent_);
+        writer.writeParagraphs(rows, pageBreak, paragraphEnded_ || hasContent_, tableColumns_);
         startParagraph();
         paragraphEnded_ = true;
         hasContent_ = true;

@@ -5,6 +5,7 @@
 
 #include <QTextCursor>
 
+#include "platform/qt/richtext/RtfTableGrid.h"
 #include "platform/qt/richtext/RtfTableRows.h"
 
 class QImage;
@@ -67,8 +68,9 @@ private:
     QTextCursor cursor_;
     const RtfRowDefinition& row_;
     RtfTableRows rows_;
-    std::size_t tableCells_ = 0; // cells written into QTextTables
-    bool tableGoesOn_ = false;   // the last rows written were not the table's last
+    std::size_t tableCells_ = 0;  // cells written into QTextTables
+    bool tableGoesOn_ = false;    // the last rows written were not the table's last
+    RtfColumnEdges tableColumns_; // those of the table being written
     int images_ = 0;
     bool paragraphEnded_ = false;
     bool hasContent_ = false;

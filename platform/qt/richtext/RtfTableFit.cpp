@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <span>
 #include <vector>
 
 #include <QFontMetricsF>
@@ -177,13 +178,12 @@ void scaleToFit(QTextTable& table, double natural, double width) {
     table.setFormat(format);
 }
 
-// Fits one table: the widths its file gives where they and its characters fit, or else shares
-// of the area in their proportions, each column at least as wide as its widest character (Qt
-// would take what such a column lacks from the columns after it), and less padding if its
-// characters need it.
-void fitTable(QTextTable& table, const QVariantList& geometry, double width,
+// Fits one table, or the parts one long table is written in, all alike: the widths its file
+// gives where they and its characters fit, or else shares of the area in their proportions, each
+// column at least as wide as its widest character (Qt would take what such a column lacks from
+// the columns after it), and less padding if its characters need it.
+void fitTable(std::span<QTextTable* const> parts, const QVariantList& geometry, double width,
               CharacterWidths& characters) {
-    QTextTableFormat format = table.format();
     std::vector<double> natural;
     for (qsizetype column = 1; column < geometry.size(); ++column) {
         natural.push_back(geometry[column].toDouble());
@@ -192,14 +192,18 @@ void fitTable(QTextTable& table, const QVariantList& geometry, double width,
     const double sum = std::accumulate(natural.begin(), natural.end(), 0.0);
     // Each column's two borders and the table's own come on top of the widths, and Qt rounds
     // every width to whole device pixels: a pixel to spare.
-    const double extra = 2 * format.border() * (columns + 2) + 1;
+    const double extra = 2 * parts.front()->format().border() * (columns + 2) + 1;
     const double left =
         geometry[0].toDouble() * std::min(1.0, (width - extra) / (geometry[0].toDouble() + sum));
     const double room = std::max(width - extra - left, 1.0);
-    scaleToFit(table, sum, room);
-    format = table.format();
+    std::vector<double> widest(natural.size(), 0.0);
+    for (QTextTable* part : parts) {
+        scaleToFit(*part, sum, room);
+        const std::vector<double> own = widestCharacters(*part, natural, characters);
+        std::transform(own.begin(), own.end(), widest.begin(), widest.begin(),
+                       [](double a, double b) { return std::max(a, b); });
+    }
 
-    const std::vector<double> widest = widestCharacters(table, natural, characters);
     const double characterWidths = std::accumulate(widest.begin(), widest.end(), 0.0);
     const double padding = std::clamp((room - characterWidths) / (2 * columns), 0.0, CellPadding);
     std::vector<double> minimum;
@@ -221,19 +225,26 @@ void fitTable(QTextTable& table, const QVariantList& geometry, double width,
             widths.append(QTextLength(QTextLength::PercentageLength, 100 * column / total));
         }
     }
-    if (widths == format.columnWidthConstraints() && left == format.leftMargin() &&
-        padding == format.cellPadding()) {
-        return;
-    }
-    format.setColumnWidthConstraints(widths);
-    format.setLeftMargin(left);
-    format.setCellPadding(padding);
     std::size_t key = qHashMulti(0, left, padding);
     for (const QTextLength& length : widths) {
         key = qHashMulti(key, int(length.type()), length.rawValue());
     }
-    format.setProperty(richtext::ColumnWidthsKey, static_cast<int>(key));
-    table.setFormat(format);
+    for (QTextTable* part : parts) {
+        QTextTableFormat format = part->format();
+        if (widths == format.columnWidthConstraints() && left == format.leftMargin() &&
+            padding == format.cellPadding()) {
+            continue;
+        }
+        format.setColumnWidthConstraints(widths);
+        format.setLeftMargin(left);
+        format.setCellPadding(padding);
+        format.setProperty(richtext::ColumnWidthsKey, static_cast<int>(key));
+        part->setFormat(format);
+    }
+}
+
+QVariantList geometryOf(const QTextTable& table) {
+    return table.format().property(richtext::TableGeometryKey).toList();
 }
 
 } // namespace
@@ -241,16 +252,24 @@ void fitTable(QTextTable& table, const QVariantList& geometry, double width,
 void fitTablesToWidth(QTextDocument& document, QPaintDevice& device, int width) {
     CharacterWidths characters(document, device);
     const double area = width * 96.0 / device.logicalDpiY();
-    const QList<QTextFrame*> frames = document.rootFrame()->childFrames();
-    for (QTextFrame* frame : frames) {
-        auto* table = qobject_cast<QTextTable*>(frame);
-        if (table == nullptr) {
-            continue;
+    std::vector<QTextTable*> tables;
+    for (QTextFrame* frame : document.rootFrame()->childFrames()) {
+        if (auto* table = qobject_cast<QTextTable*>(frame);
+            table != nullptr && geometryOf(*table).size() >= 2) {
+            tables.push_back(table);
         }
-        const QVariantList geometry = table->format().property(richtext::TableGeometryKey).toList();
-        if (geometry.size() >= 2) {
-            fitTable(*table, geometry, area, characters);
+    }
+    // The parts of one table on the same columns are fitted together.
+    for (auto first = tables.begin(); first != tables.end();) {
+        const QVariantList geometry = geometryOf(**first);
+        auto last = std::next(first);
+        while (last != tables.end() &&
+               (*last)->format().boolProperty(richtext::TableContinuesKey) &&
+               geometryOf(**last) == geometry) {
+            ++last;
         }
+        fitTable(std::span(first, last), geometry, area, characters);
+        first = last;
     }
 }
 

@@ -30,8 +30,8 @@ int rowLeft(const RtfTableRow& row) {
 
 } // namespace
 
-RtfTableGrid::RtfTableGrid(std::span<const RtfTableRow> rows) {
-    collectEdges(rows);
+RtfTableGrid::RtfTableGrid(std::span<const RtfTableRow> rows, const RtfColumnEdges& earlier) {
+    collectEdges(rows, earlier);
     columns_ = std::max(static_cast<int>(edges_.size()), 1);
     ownersAbove_.assign(MaxColumns, -1);
     for (std::size_t row = 0; row < rows.size(); ++row) {
@@ -55,8 +55,9 @@ std::vector<int> RtfTableGrid::widths() const {
     return widths;
 }
 
-void RtfTableGrid::collectEdges(std::span<const RtfTableRow> rows) {
-    left_ = INT_MAX;
+void RtfTableGrid::collectEdges(std::span<const RtfTableRow> rows, const RtfColumnEdges& earlier) {
+    left_ = earlier.rights.empty() ? INT_MAX : earlier.left;
+    edges_ = earlier.rights;
     for (const RtfTableRow& row : rows) {
         if (growing(row.definition)) {
             left_ = std::min(left_, rowLeft(row));
@@ -70,15 +71,12 @@ void RtfTableGrid::collectEdges(std::span<const RtfTableRow> rows) {
         if (!growing(row.definition)) {
             continue;
         }
-        if (rowLeft(row) > left_) {
-            edges_.push_back(rowLeft(row));
-        }
+        edges_.push_back(rowLeft(row));
         for (const RtfCellDefinition& cell : row.definition.cells) {
             edges_.push_back(cell.right);
         }
     }
-    std::sort(edges_.begin(), edges_.end());
-    edges_.erase(std::unique(edges_.begin(), edges_.end()), edges_.end());
+    keepDistinctEdges();
     const std::size_t count = edges_.size();
     if (count > static_cast<std::size_t>(MaxColumns)) {
         // Evenly chosen edges, the last one among them, keep the table's width and proportions.
@@ -90,12 +88,27 @@ void RtfTableGrid::collectEdges(std::span<const RtfTableRow> rows) {
     }
 }
 
+// Sorts the edges and keeps one of each group nearer than NearbyEdge to the one before, the
+// table's left among them: where columnOf finds the edges it dropped.
+void RtfTableGrid::keepDistinctEdges() {
+    std::sort(edges_.begin(), edges_.end());
+    std::vector<int> kept;
+    int last = left_;
+    for (const int edge : edges_) {
+        if (edge - last >= NearbyEdge) {
+            kept.push_back(edge);
+            last = edge;
+        }
+    }
+    edges_ = std::move(kept);
+}
+
 void RtfTableGrid::placeRow(const RtfTableRow& row, int index) {
     rowStarts_.push_back(places_.size());
     owners_.assign(MaxColumns, -1);
     const auto& definitions = row.definition.cells;
     const bool placed = growing(row.definition);
-    int previousLast = placed && rowLeft(row) > left_ ? columnOf(rowLeft(row)) : -1;
+    int previousLast = placed && rowLeft(row) - left_ >= NearbyEdge ? columnOf(rowLeft(row)) : -1;
     int current = -1;    // the grid cell the row's last cell went to
     bool joined = false; // and whether that one comes from the row above
     for (std::size_t i = 0; i < row.cells.size(); ++i) {
@@ -155,7 +168,7 @@ void RtfTableGrid::extendLast(int current, int last) {
 }
 
 int RtfTableGrid::columnOf(int right) const {
-    const auto at = std::lower_bound(edges_.begin(), edges_.end(), right);
+    const auto at = std::lower_bound(edges_.begin(), edges_.end(), right - NearbyEdge + 1);
     const auto column = static_cast<int>(at - edges_.begin());
     return std::min(column, std::max(static_cast<int>(edges_.size()) - 1, 0));
 }

@@ -23,30 +23,42 @@ struct RtfCellPlace {
     bool continuation = false;
 };
 
+// A table's columns: where it starts and each column's right edge, in twips, growing.
+struct RtfColumnEdges {
+    int left = 0;
+    std::vector<int> rights;
+};
+
 // Lays rows out on a grid of columns made of every right edge their cells name, so that a cell
 // spans the columns between its edges: narrower cells split the columns of wider ones. Merged
 // cells (\clmrg, \clvmrg) join the cell to their left or above. Rows whose edges do not grow
 // from left to right, and cells beyond a row's edges, take columns in turn. There are at most
 // MaxColumns columns: nearby edges share one, and cells beyond the last column go on in the
-// cell before them.
+// cell before them. Edges closer than NearbyEdge are one: word processors write a column's edge a
+// few twips apart from one row to the next, and a sliver of a column between would misalign them.
 class RtfTableGrid {
 public:
     static constexpr int MaxColumns = static_cast<int>(RtfTableRows::MaxCells);
 
-    explicit RtfTableGrid(std::span<const RtfTableRow> rows);
+    static constexpr int NearbyEdge = 20; // twips, a point
+
+    // earlier: the columns of the parts of the table written before these rows, which they keep.
+    explicit RtfTableGrid(std::span<const RtfTableRow> rows, const RtfColumnEdges& earlier = {});
 
     int columns() const { return columns_; }
     // Where the table starts, in twips from the text area's edge.
     int left() const { return left_; }
     // The width of each column, twips.
     std::vector<int> widths() const;
+    RtfColumnEdges edges() const { return {left_, edges_}; }
     const std::vector<RtfGridCell>& cells() const { return cells_; }
     RtfCellPlace place(std::size_t row, std::size_t cell) const {
         return places_[rowStarts_[row] + cell];
     }
 
 private:
-    void collectEdges(std::span<const RtfTableRow> rows);
+    void collectEdges(std::span<const RtfTableRow> rows, const RtfColumnEdges& earlier);
+    void keepDistinctEdges();
     void placeRow(const RtfTableRow& row, int index);
     bool placeBelow(int first, int last, int row);
     void extendLast(int current, int last);

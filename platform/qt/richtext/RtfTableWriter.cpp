@@ -99,8 +99,9 @@ void writeCell(QTextTable& table, const RtfGridCell& target, const RtfTableCell&
 } // namespace
 
 void RtfTableWriter::writeTable(std::span<const RtfTableRow> rows, bool pageBreakBefore,
-                                bool continuesTable) {
-    const RtfTableGrid grid(rows);
+                                bool continuesTable, RtfColumnEdges& columns) {
+    const RtfTableGrid grid(rows, columns);
+    columns = grid.edges();
     bool borders = false;
     for (const RtfTableRow& row : rows) {
         borders = borders || row.definition.borders;
@@ -110,6 +111,7 @@ void RtfTableWriter::writeTable(std::span<const RtfTableRow> rows, bool pageBrea
         format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
     }
     if (continuesTable) {
+        format.setProperty(richtext::TableContinuesKey, true);
         // Qt keeps a paragraph between two tables: between two parts of one, it takes no room.
         QTextBlockFormat gap;
         gap.setLineHeight(0, QTextBlockFormat::FixedHeight);
@@ -135,8 +137,9 @@ void RtfTableWriter::writeTable(std::span<const RtfTableRow> rows, bool pageBrea
 }
 
 void RtfTableWriter::writeParagraphs(std::span<const RtfTableRow> rows, bool pageBreakBefore,
-                                     bool newBlock) {
-    const RtfTableGrid grid(rows);
+                                     bool newBlock, RtfColumnEdges& columns) {
+    const RtfTableGrid grid(rows, columns);
+    columns = grid.edges();
     std::vector<int> starts; // where each column starts, twips
     int x = grid.left();
     for (const int width : grid.widths()) {
