@@ -5,8 +5,9 @@ characters dropped, split on white space, counted as a multiset) that Quillet's 
 kana and hangul are written without spaces and cut at different places on different pages, so
 each of their characters counts as a word of its own.
 
-Pictures: the bitmaps (pdfimages -list, type image) in LibreOffice's PDF of the file beside
-those in Quillet's job. Wrong letters: words Quillet prints that the reference lacks entirely and
+Pictures: the distinct bitmaps (pdfimages -list, type image, told apart by PDF object) in
+LibreOffice's PDF of the file beside those in Quillet's job: a picture LibreOffice repeats on
+every page, in a header, counts once. Wrong letters: words Quillet prints that the reference lacks entirely and
 that hold a non-ASCII letter, the mark of text decoded through the wrong code page.
 
 LibreOffice's text, picture count and version are cached in CORPUS/.reference/, keyed by the
@@ -51,7 +52,8 @@ def has_foreign_letter(word):
 def pdf_pictures(pdf):
     out = subprocess.run(["pdfimages", "-list", str(pdf)], capture_output=True,
                          text=True).stdout.splitlines()[2:]
-    return sum(1 for line in out if line.split()[2:3] == ["image"])
+    return len({tuple(fields[10:12]) for fields in map(str.split, out)
+                if fields[2:3] == ["image"]})
 
 
 def pdf_words(pdf):
@@ -77,7 +79,8 @@ class References:
         if not entry.exists():
             return False
         cached = json.loads(entry.read_text())
-        return cached["sha256"] == sha256(rtf) and cached["libreoffice"] == self.version
+        return (cached["sha256"] == sha256(rtf) and cached["libreoffice"] == self.version
+                and "picture_objects" in cached)
 
     def prepare(self, files):
         """Converts every file whose cached reference is missing or stale, in one LibreOffice
@@ -101,7 +104,7 @@ class References:
                 entry = {"sha256": sha256(rtf), "libreoffice": self.version,
                          "opened": text.exists() and pdf.exists(),
                          "text": text.read_text(errors="replace") if text.exists() else "",
-                         "pictures": pdf_pictures(pdf) if pdf.exists() else 0}
+                         "picture_objects": pdf_pictures(pdf) if pdf.exists() else 0}
                 self._entry(rtf).write_text(json.dumps(entry, ensure_ascii=False))
 
     def get(self, rtf):
@@ -168,7 +171,7 @@ def measure(bench, refs, rtf, jobs):
     total = sum(reference.values())
     return {"name": rtf.name, "words": total, "matched": matched,
             "score": 100.0 * matched / total if total else 100.0,
-            "lo_pictures": ref["pictures"], "pictures": pdf_pictures(job) if job else 0,
+            "lo_pictures": ref["picture_objects"], "pictures": pdf_pictures(job) if job else 0,
             "wrong": sum(wrong.values()), "note": note or ", ".join(
                 w for w, _ in lost.most_common(4)), "opened": ref["opened"]}
 
