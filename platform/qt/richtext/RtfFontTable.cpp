@@ -1,11 +1,28 @@
 #include "platform/qt/richtext/RtfFontTable.h"
 
+#include <QStringList>
+
 namespace qtbackend {
 
 namespace {
 
 constexpr std::size_t MaxFontNameBytes = 256;
 constexpr std::int32_t SymbolCharset = 2;
+
+// Windows names a font's other character sets by suffixes ("Times New Roman CYR", "Arial CE"),
+// aliases of the font itself that no other system has: without its suffix the name finds the
+// font or its metric twin, with it only a fallback of other widths.
+QString withoutCharsetSuffix(const QString& family) {
+    static const QStringList suffixes{u" CYR"_qs,      u" CE"_qs,          u" Greek"_qs,
+                                      u" Tur"_qs,      u" Baltic"_qs,      u" (Hebrew)"_qs,
+                                      u" (Arabic)"_qs, u" (Vietnamese)"_qs};
+    for (const QString& suffix : suffixes) {
+        if (family.size() > suffix.size() && family.endsWith(suffix, Qt::CaseInsensitive)) {
+            return family.chopped(suffix.size());
+        }
+    }
+    return family;
+}
 
 } // namespace
 
@@ -40,9 +57,9 @@ void RtfFontTable::commit(CodePageDecoder& decoder, int documentCodePage) {
     if (font.codePage > 0 && !decoder.knows(font.codePage)) {
         font.codePage = 0; // read as the document's, never as garbage
     }
-    font.family =
+    font.family = withoutCharsetSuffix(
         decoder.decode(defining_.name, font.codePage > 0 ? font.codePage : documentCodePage)
-            .trimmed();
+            .trimmed());
     font.symbol = symbolFontNamed(font.family, defining_.charset == SymbolCharset);
     font.styleHint = defining_.styleHint;
     fonts_.insert(defining_.number, font);
