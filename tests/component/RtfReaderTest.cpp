@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <QFont>
+#include <QFontInfo>
 #include <QImage>
 #include <QSet>
 #include <QTextBlock>
@@ -277,4 +279,30 @@ TEST(RtfFonts, aDocumentPrintsInABoundedNumberOfFaces) {
     cursor.setPosition(1);
     EXPECT_EQ(cursor.charFormat().fontFamilies().toStringList(), QStringList{"Family 0"});
     EXPECT_EQ(cursor.charFormat().fontPointSize(), 10);
+}
+
+TEST(RtfFonts, theSystemsTwinOfANamedFontWinsOverTheKindOfFont) {
+    // fontconfig prints Arial Narrow in a narrow twin; the file's \fswiss must not replace it
+    // with the generic sans serif. A font nobody has prints in the generic family of its kind.
+    QTextDocument document;
+    qtbackend::readRichTextContent("{\\rtf1{\\fonttbl{\\f0\\fswiss Arial Narrow;}{\\f1\\froman "
+                                   "Times New Roman;}{\\f2\\froman No Such Face;}}"
+                                   "\\f0 a\\f1 b\\f2 c}",
+                                   document);
+    const auto printed = [&document](int position) {
+        QTextCursor cursor(&document);
+        cursor.setPosition(position);
+        return QFontInfo(cursor.charFormat().font().resolve(document.defaultFont())).family();
+    };
+    const auto alone = [](const QString& family, QFont::StyleHint hint) {
+        QFont font(family);
+        font.setStyleHint(hint);
+        return QFontInfo(font).family();
+    };
+    ASSERT_NE(alone(u"Arial Narrow"_qs, QFont::AnyStyle),
+              alone(u"Arial Narrow"_qs, QFont::SansSerif));
+    EXPECT_EQ(printed(1), alone(u"Arial Narrow"_qs, QFont::AnyStyle));
+    EXPECT_EQ(printed(2), alone(u"Times New Roman"_qs, QFont::AnyStyle));
+    EXPECT_EQ(printed(3), alone(u"No Such Face"_qs, QFont::Serif));
+    EXPECT_NE(printed(3), alone(u"No Such Face"_qs, QFont::AnyStyle));
 }

@@ -438,12 +438,20 @@ QTextCharFormat RtfReader::charFormat(const RtfCharacterState& character) {
     printed.halfPoints = face.halfPoints;
     printed.bold = face.bold;
     printed.italic = face.italic;
-    if (face.family == (font != nullptr ? font->family : QString())) {
-        return rtfCharFormat(printed, font, colors_);
+    QTextCharFormat format;
+    if (font != nullptr && face.family != font->family) {
+        RtfFont substitute = *font;
+        substitute.family = face.family;
+        format = rtfCharFormat(printed, &substitute, colors_);
+    } else {
+        format = rtfCharFormat(printed, font, colors_);
     }
-    RtfFont substitute = font != nullptr ? *font : RtfFont{};
-    substitute.family = face.family;
-    return rtfCharFormat(printed, &substitute, colors_);
+    if (families_.knows(face.family)) {
+        // Neither the file's kind of font nor the document's serif may pass over the system's
+        // own font or twin for the name.
+        format.setFontStyleHint(QFont::AnyStyle);
+    }
+    return format;
 }
 
 QTextBlockFormat RtfReader::blockFormat() const {

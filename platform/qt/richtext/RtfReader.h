@@ -21,6 +21,7 @@
 #include "platform/qt/richtext/RtfPictures.h"
 #include "platform/qt/richtext/RtfShapes.h"
 #include "platform/qt/richtext/RtfState.h"
+#include "platform/qt/richtext/SystemFamilies.h"
 
 class QTextDocument;
 
@@ -146,6 +147,7 @@ private:
     RtfFontTable fonts_;
     RtfColorTable colors_;
     FontFaceBudget faces_;
+    SystemFamilies families_;
     RtfLists lists_{fonts_, decoder_, documentCodePage_};
 
     bool rowOpen_ = false;
