@@ -95,6 +95,7 @@ void RtfReader::startGroup() {
 void RtfReader::endGroup() {
     if (state().destination == RtfDestination::FontTable) {
         fonts_.commit(decoder_, documentCodePage_);
+        recentFormats_.clear();
     }
     if (stack_.size() <= 1) {
         return; // a } without its {: nothing to close
@@ -234,9 +235,11 @@ void RtfReader::text(std::string_view bytes) {
         break;
     case RtfDestination::FontTable:
         fonts_.text(bytes, decoder_, documentCodePage_);
+        recentFormats_.clear();
         break;
     case RtfDestination::ColorTable:
         colors_.text(bytes);
+        recentFormats_.clear();
         break;
     case RtfDestination::FieldInstruction:
     case RtfDestination::FormFieldText:
@@ -431,6 +434,9 @@ int RtfReader::textCodePage() const {
 }
 
 QTextCharFormat RtfReader::charFormat(const RtfCharacterState& character) {
+    if (const QTextCharFormat* recent = recentFormats_.find(character)) {
+        return *recent;
+    }
     const RtfFont* font = fonts_.find(character.font);
     const FontFace face = faces_.admit({font != nullptr ? font->family : QString(),
                                         character.halfPoints, character.bold, character.italic});
@@ -451,6 +457,7 @@ QTextCharFormat RtfReader::charFormat(const RtfCharacterState& character) {
         // own font or twin for the name.
         format.setFontStyleHint(QFont::AnyStyle);
     }
+    recentFormats_.add(character, format);
     return format;
 }
 

@@ -16,6 +16,7 @@
 #include "platform/qt/richtext/RtfDocumentBuilder.h"
 #include "platform/qt/richtext/RtfFields.h"
 #include "platform/qt/richtext/RtfFontTable.h"
+#include "platform/qt/richtext/RtfFormats.h"
 #include "platform/qt/richtext/RtfLists.h"
 #include "platform/qt/richtext/RtfNotes.h"
 #include "platform/qt/richtext/RtfPictures.h"
@@ -148,6 +149,7 @@ private:
     RtfColorTable colors_;
     FontFaceBudget faces_;
     SystemFamilies families_;
+    RecentCharFormats recentFormats_;
     RtfLists lists_{fonts_, decoder_, documentCodePage_};
 
     bool rowOpen_ = false;

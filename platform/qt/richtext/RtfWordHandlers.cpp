@@ -221,6 +221,7 @@ void RtfReader::value(const RtfControlWord& word, std::int32_t parameter) {
         break;
     case RtfWord::DefaultFont:
         fonts_.setDefault(parameter);
+        recentFormats_.clear();
         break;
     case RtfWord::DefaultTab:
         if (parameter > 0) {
