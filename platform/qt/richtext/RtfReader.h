@@ -45,8 +45,9 @@ public:
 
     void read(std::string_view rtf);
 
-    // Groups nested deeper than this are skipped whole.
-    static constexpr std::size_t MaxGroupDepth = 200;
+    // Groups nested deeper than this are skipped whole: far deeper than the HTML that mail
+    // programs wrap in RTF nests (thousands), some 20 MB of group states at most.
+    static constexpr std::size_t MaxGroupDepth = 100000;
 
 private:
     // Tokens and groups
