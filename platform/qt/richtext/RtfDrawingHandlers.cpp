@@ -75,7 +75,7 @@ void RtfReader::insertPicture() {
         return;
     }
     resolveSectionBreak();
-    builder_.insertImage(picture->image, picture->size, charFormat(state().character), inTable());
+    out().insertImage(picture->image, picture->size, charFormat(state().character), inTable());
     if (stack_[stack_.size() - 2].destination == RtfDestination::PictureProperty) {
         shapes_.pictureShown();
     }

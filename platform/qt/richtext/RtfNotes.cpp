@@ -1,9 +1,14 @@
 #include "platform/qt/richtext/RtfNotes.h"
 
+#include <QTextBlock>
 #include <QTextBlockFormat>
+#include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocumentFragment>
 #include <QTextLength>
+#include <QUrl>
+
+#include "platform/qt/richtext/RtfPictureObject.h"
 
 namespace qtbackend {
 
@@ -63,6 +68,21 @@ void RtfNotes::appendTo(QTextDocument& document) {
     }
     cursor.insertBlock(QTextBlockFormat());
     cursor.insertFragment(QTextDocumentFragment(&document_));
+    // The notes' pictures are resources of the notes' own document.
+    for (QTextBlock block = document_.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            if (!format.isImageFormat()) {
+                continue;
+            }
+            registerRtfPictureObject(document);
+            const QUrl name(format.toImageFormat().name());
+            if (!name.isEmpty()) {
+                document.addResource(QTextDocument::ImageResource, name,
+                                     document_.resource(QTextDocument::ImageResource, name));
+            }
+        }
+    }
 }
 
 } // namespace qtbackend

@@ -47,6 +47,9 @@ void RtfPictureObject::drawObject(QPainter* painter, const QRectF& rect, QTextDo
 }
 
 void registerRtfPictureObject(QTextDocument& document) {
+    if (document.findChild<RtfPictureObject*>(QString(), Qt::FindDirectChildrenOnly) != nullptr) {
+        return;
+    }
     auto* handler = new RtfPictureObject(&document);
     const auto install = [&document, handler] {
         document.documentLayout()->registerHandler(QTextFormat::ImageObject, handler);

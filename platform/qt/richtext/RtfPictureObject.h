@@ -25,7 +25,7 @@ public:
 
 // Has the document's pictures laid out and drawn by an RtfPictureObject from the time its
 // layout is made. The layout is not made here: while a document is read, a layout would lay it
-// out again at every change.
+// out again at every change. Once per document.
 void registerRtfPictureObject(QTextDocument& document);
 
 } // namespace qtbackend
