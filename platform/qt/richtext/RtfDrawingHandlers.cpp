@@ -52,7 +52,7 @@ bool RtfReader::drawingValue(const RtfControlWord& word, std::int32_t parameter)
 void RtfReader::startShapeText() {
     flushText();
     const bool anchoredInTable = inTable();
-    builder_.closeParagraph(blockFormat(), charFormat(state().character), anchoredInTable);
+    out().closeParagraph(blockFormat(), charFormat(state().character), anchoredInTable);
     state().anchoredInTable = anchoredInTable;
 }
 
@@ -64,7 +64,7 @@ void RtfReader::endDrawingGroup() {
     } else if (closing == RtfDestination::Body && parent == RtfDestination::Shape) {
         // The text box's last paragraph ends with it; the anchor's text goes on after it.
         flushText();
-        builder_.closeParagraph(blockFormat(), charFormat(state().character), inTable());
+        out().closeParagraph(blockFormat(), charFormat(state().character), inTable());
     }
 }
 
