@@ -7,6 +7,7 @@
 
 #include <QFont>
 #include <QFontInfo>
+#include <QGlyphRun>
 #include <QImage>
 #include <QSet>
 #include <QTextBlock>
@@ -14,6 +15,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
+#include <QTextLayout>
 #include <QTextTable>
 #include <gtest/gtest.h>
 
@@ -305,4 +307,27 @@ TEST(RtfFonts, theSystemsTwinOfANamedFontWinsOverTheKindOfFont) {
     EXPECT_EQ(printed(2), alone(u"Times New Roman"_qs, QFont::AnyStyle));
     EXPECT_EQ(printed(3), alone(u"No Such Face"_qs, QFont::Serif));
     EXPECT_NE(printed(3), alone(u"No Such Face"_qs, QFont::AnyStyle));
+}
+
+TEST(RtfFonts, latinTextPrintsWithoutLigatures) {
+    // A ligature's glyph prints, but the PDF's text loses the letters it joins (Carlito, the
+    // twin of Calibri, joins all of these).
+    QTextDocument document;
+    qtbackend::readRichTextContent(
+        "{\\rtf1{\\fonttbl{\\f0\\fswiss Calibri;}}\\f0 office fifty {\\b affix cestiti}}",
+        document);
+    for (const int position : {1, 15}) {
+        QTextCursor cursor(&document);
+        cursor.setPosition(position);
+        const QString text = position == 1 ? u"office fifty"_qs : u"affix cestiti"_qs;
+        QTextLayout layout(text, cursor.charFormat().font().resolve(document.defaultFont()));
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        qsizetype glyphs = 0;
+        for (const QGlyphRun& run : layout.glyphRuns()) {
+            glyphs += run.glyphIndexes().size();
+        }
+        EXPECT_EQ(glyphs, text.size()) << text.toStdString();
+    }
 }

@@ -11,6 +11,7 @@
 #include "platform/Strings.h"
 #include "platform/qt/richtext/CodePages.h"
 #include "platform/qt/richtext/LongWordBreaker.h"
+#include "platform/qt/richtext/RichTextProperties.h"
 #include "platform/qt/richtext/TextSanitizer.h"
 
 namespace qtbackend {
@@ -130,6 +131,7 @@ QFont plainTextFont() {
     font.setPointSizeF(10);
     // Whole device pixels per character: the same columns, and a shorter PDF to write.
     font.setHintingPreference(QFont::PreferFullHinting);
+    font.setStyleStrategy(richtext::TextStyleStrategy);
     return font;
 }
 

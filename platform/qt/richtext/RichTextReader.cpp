@@ -22,6 +22,7 @@ QFont richTextFont() {
     QFont font(QStringLiteral("Times New Roman"));
     font.setStyleHint(QFont::Serif);
     font.setPointSizeF(12);
+    font.setStyleStrategy(richtext::TextStyleStrategy);
     return font;
 }
 

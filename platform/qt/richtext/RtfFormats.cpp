@@ -80,7 +80,7 @@ QTextCharFormat rtfCharFormat(const RtfCharacterState& character, const RtfFont*
             format.setFontFamilies(QStringList{font->family});
         }
         if (font->styleHint != QFont::AnyStyle) {
-            format.setFontStyleHint(font->styleHint);
+            format.setFontStyleHint(font->styleHint, richtext::TextStyleStrategy);
         }
     }
     format.setFontPointSize(character.halfPoints / 2.0);

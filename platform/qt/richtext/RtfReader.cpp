@@ -4,6 +4,7 @@
 
 #include <QTextDocument>
 
+#include "platform/qt/richtext/RichTextProperties.h"
 #include "platform/qt/richtext/RtfControlWords.h"
 #include "platform/qt/richtext/RtfFormats.h"
 #include "platform/qt/richtext/RtfLexer.h"
@@ -455,7 +456,7 @@ QTextCharFormat RtfReader::charFormat(const RtfCharacterState& character) {
     if (families_.knows(face.family)) {
         // Neither the file's kind of font nor the document's serif may pass over the system's
         // own font or twin for the name.
-        format.setFontStyleHint(QFont::AnyStyle);
+        format.setFontStyleHint(QFont::AnyStyle, richtext::TextStyleStrategy);
     }
     recentFormats_.add(character, format);
     return format;
