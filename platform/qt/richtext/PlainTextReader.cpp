@@ -11,8 +11,8 @@
 #include "platform/Strings.h"
 #include "platform/qt/richtext/CodePages.h"
 #include "platform/qt/richtext/LongWordBreaker.h"
-#include "platform/qt/richtext/RichTextProperties.h"
 #include "platform/qt/richtext/TextSanitizer.h"
+#include "platform/qt/richtext/TextShaping.h"
 
 namespace qtbackend {
 
@@ -131,7 +131,6 @@ QFont plainTextFont() {
     font.setPointSizeF(10);
     // Whole device pixels per character: the same columns, and a shorter PDF to write.
     font.setHintingPreference(QFont::PreferFullHinting);
-    font.setStyleStrategy(richtext::TextStyleStrategy);
     return font;
 }
 
@@ -139,7 +138,9 @@ void readPlainText(QByteArrayView bytes, QTextDocument& document) {
     const QString text = decodePlainText(bytes);
     const std::vector<Line> lines = splitLines(text);
 
-    const QFont font = plainTextFont();
+    QFont font = plainTextFont();
+    font.setStyleStrategy(richtext::needsShaping(text) ? QFont::PreferDefault
+                                                       : richtext::TextStyleStrategy);
     document.setDefaultFont(font);
 
     QTextCharFormat format;

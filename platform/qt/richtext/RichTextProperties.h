@@ -1,15 +1,8 @@
 #pragma once
 
-#include <QFont>
 #include <QTextFormat>
 
 namespace qtbackend::richtext {
-
-// Text in scripts that do not need OpenType shaping is drawn without it: no ligatures, which
-// word processors do not draw by default either and whose glyphs the PDF sent to the printer can
-// lose from its text ("ti" in Carlito), and plain text lays out in four fifths of the time. A
-// character format that sets a style hint must set this with it, as Qt sets both together.
-constexpr QFont::StyleStrategy TextStyleStrategy = QFont::PreferNoShaping;
 
 // Lengths go into the formats in 1/96 inch, as in Qt's HTML import: 15 twips each.
 constexpr double TwipsPerPixel = 15.0;

@@ -12,6 +12,7 @@
 #include "platform/qt/richtext/PlainTextReader.h"
 #include "platform/qt/richtext/RichTextProperties.h"
 #include "platform/qt/richtext/RtfReader.h"
+#include "platform/qt/richtext/TextShaping.h"
 
 namespace qtbackend {
 

@@ -11,6 +11,7 @@
 
 #include "platform/qt/richtext/RtfPictureObject.h"
 #include "platform/qt/richtext/RtfTableWriter.h"
+#include "platform/qt/richtext/TextShaping.h"
 
 namespace qtbackend {
 
@@ -29,6 +30,12 @@ void RtfDocumentBuilder::setDefaultTabStop(double distance) {
 void RtfDocumentBuilder::insertText(const QString& text, const QTextCharFormat& format,
                                     bool inTable) {
     if (text.isEmpty()) {
+        return;
+    }
+    if (richtext::needsShaping(text) && format.fontStyleStrategy() != QFont::PreferDefault) {
+        QTextCharFormat shaped = format;
+        shaped.setFontStyleStrategy(QFont::PreferDefault);
+        insertText(text, shaped, inTable);
         return;
     }
     if (inTable) {

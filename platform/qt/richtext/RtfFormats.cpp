@@ -8,6 +8,7 @@
 #include "platform/qt/richtext/RichTextProperties.h"
 #include "platform/qt/richtext/RtfColorTable.h"
 #include "platform/qt/richtext/RtfFontTable.h"
+#include "platform/qt/richtext/TextShaping.h"
 
 namespace qtbackend {
 

@@ -4,11 +4,11 @@
 
 #include <QTextDocument>
 
-#include "platform/qt/richtext/RichTextProperties.h"
 #include "platform/qt/richtext/RtfControlWords.h"
 #include "platform/qt/richtext/RtfFormats.h"
 #include "platform/qt/richtext/RtfLexer.h"
 #include "platform/qt/richtext/TextSanitizer.h"
+#include "platform/qt/richtext/TextShaping.h"
 
 namespace qtbackend {
 
