@@ -183,9 +183,7 @@ void PageFlow::placeTopBlock(const QTextBlock& block) {
             newPage();
         }
     }
-    afterBlock_ = true;
-    previousFormat_ = format;
-    previousTable_ = nullptr;
+    paragraphPlaced(format);
 }
 
 void PageFlow::placeParagraph(const QTextBlock& block) {
@@ -197,6 +195,10 @@ void PageFlow::placeParagraph(const QTextBlock& block) {
     if (format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysAfter) {
         newPage();
     }
+    paragraphPlaced(format);
+}
+
+void PageFlow::paragraphPlaced(const QTextBlockFormat& format) {
     afterBlock_ = true;
     previousFormat_ = format;
     previousTable_ = nullptr;

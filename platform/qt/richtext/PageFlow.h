@@ -77,6 +77,8 @@ private:
     void placeRowAsParagraphs(const QTextTable& table, int row);
     void placeBlocksOf(const QTextFrame& frame);
     void placeParagraph(const QTextBlock& block);
+    // The paragraph in format is placed: the item after it follows a paragraph.
+    void paragraphPlaced(const QTextBlockFormat& format);
     void layOutBlock(const QTextBlock& block, const QTextBlockFormat& format, bool drawn);
     void layOutLines(const QTextBlock& block, const QTextBlockFormat& format, QTextOption option,
                      Fixed left, Fixed right, bool drawn);

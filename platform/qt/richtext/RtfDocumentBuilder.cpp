@@ -32,19 +32,17 @@ void RtfDocumentBuilder::insertText(const QString& text, const QTextCharFormat& 
     if (text.isEmpty()) {
         return;
     }
-    if (richtext::needsShaping(text) && format.fontStyleStrategy() != QFont::PreferDefault) {
-        QTextCharFormat shaped = format;
-        shaped.setFontStyleStrategy(QFont::PreferDefault);
-        insertText(text, shaped, inTable);
-        return;
+    QTextCharFormat printed = format;
+    if (richtext::needsShaping(text)) {
+        printed.setFontStyleStrategy(QFont::PreferDefault);
     }
     if (inTable) {
-        rows_.insertText(text, format);
+        rows_.insertText(text, printed);
         return;
     }
     writeRows(true);
     openBlock();
-    cursor_.insertText(text, format);
+    cursor_.insertText(text, printed);
     hasContent_ = true;
 }
 

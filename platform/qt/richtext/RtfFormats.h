@@ -36,7 +36,7 @@ public:
     void add(const RtfCharacterState& character, const QTextCharFormat& format) {
         entries_[next_] = {character, format};
         next_ = (next_ + 1) % entries_.size();
-        count_ = std::max(count_, next_ == 0 ? entries_.size() : next_);
+        count_ = std::min(count_ + 1, entries_.size());
     }
     void clear() { count_ = next_ = 0; }
 
