@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include <QFont>
 #include <QSize>
 
 #include "platform/qt/richtext/PageFlow.h"
@@ -55,6 +56,7 @@ private:
     double viewTop(int page, int position) const;
 
     QTextDocument& document_;
+    QFont defaultFont_; // the document's own, given back when printing ends
     QPaintDevice* target_;
     QSize area_;
     int dpiX_;
