@@ -28,6 +28,11 @@ enum class RtfWord {
     // Notes and fields
     Note,
     NoteMark,
+    Endnote,           // \ftnalt
+    FootnoteNumbering, // value: the RtfNumberFormat
+    EndnoteNumbering,  // value: the RtfNumberFormat
+    FootnoteStart,
+    EndnoteStart,
     FormField,
     FormFieldDefaultText,
     FormFieldEntry,

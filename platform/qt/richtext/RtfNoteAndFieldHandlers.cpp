@@ -1,4 +1,5 @@
 #include "platform/qt/richtext/RtfControlWords.h"
+#include "platform/qt/richtext/RtfLexer.h"
 #include "platform/qt/richtext/RtfReader.h"
 
 namespace qtbackend {
@@ -58,12 +59,33 @@ bool RtfReader::noteOrFieldDestination(const RtfControlWord& word) {
     }
 }
 
-bool RtfReader::fieldValue(const RtfControlWord& word, std::int32_t parameter) {
-    const int field = state().field;
-    if (word.word != RtfWord::FormFieldType && word.word != RtfWord::FormFieldResult &&
-        word.word != RtfWord::FormFieldDefault) {
+bool RtfReader::noteOrFieldValue(const RtfControlWord& word, std::int32_t parameter) {
+    using Kind = RtfNotes::Kind;
+    const Kind kind = word.word == RtfWord::EndnoteNumbering || word.word == RtfWord::EndnoteStart
+                          ? Kind::Endnote
+                          : Kind::Footnote;
+    switch (word.word) {
+    case RtfWord::Endnote:
+        if (state().inNote) {
+            notes_.setEndnote();
+        }
+        return true;
+    case RtfWord::FootnoteNumbering:
+    case RtfWord::EndnoteNumbering:
+        notes_.setNumberFormat(kind, static_cast<RtfNumberFormat>(word.value));
+        return true;
+    case RtfWord::FootnoteStart:
+    case RtfWord::EndnoteStart:
+        notes_.setFirstNumber(kind, parameter);
+        return true;
+    case RtfWord::FormFieldType:
+    case RtfWord::FormFieldResult:
+    case RtfWord::FormFieldDefault:
+        break;
+    default:
         return false;
     }
+    const int field = state().field;
     if (field < 0) {
         return true;
     }
@@ -76,6 +98,29 @@ bool RtfReader::fieldValue(const RtfControlWord& word, std::int32_t parameter) {
         current.formDefault = parameter;
     }
     return true;
+}
+
+RtfNotes::Kind RtfReader::markedNoteKind() const {
+    // Word writes a note's mark just before the note, {\super\chftn}{\footnote\ftnalt ...}, and
+    // only the note tells whether it is an endnote, numbered apart: a few tokens ahead show it.
+    constexpr int MaxTokensAhead = 16;
+    RtfLexer ahead = *lexer_;
+    bool inNote = false;
+    for (int i = 0; i < MaxTokensAhead; ++i) {
+        const RtfToken token = ahead.next();
+        if (token.kind == RtfToken::Kind::GroupStart || token.kind == RtfToken::Kind::GroupEnd ||
+            (token.kind == RtfToken::Kind::ControlSymbol && token.symbol == '*')) {
+            continue;
+        }
+        if (token.kind != RtfToken::Kind::ControlWord) {
+            break;
+        }
+        if (inNote) {
+            return token.name == "ftnalt" ? RtfNotes::Kind::Endnote : RtfNotes::Kind::Footnote;
+        }
+        inNote = token.name == "footnote";
+    }
+    return RtfNotes::Kind::Footnote;
 }
 
 void RtfReader::fieldText(std::string_view bytes) {

@@ -1,5 +1,7 @@
 #include "platform/qt/richtext/RtfNotes.h"
 
+#include <algorithm>
+
 #include <QTextBlock>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
@@ -12,30 +14,56 @@
 
 namespace qtbackend {
 
+namespace {
+
+// Past any number a document could reach by its notes alone.
+constexpr std::int32_t MaxFirstNumber = 32767;
+
+} // namespace
+
 RtfNotes::RtfNotes(const RtfRowDefinition& row) : builder_(document_, row) {
     document_.setUndoRedoEnabled(false);
 }
 
-QString RtfNotes::markInBody() {
-    numberedMark_ = true;
-    return QString::number(numbered_ + 1);
+void RtfNotes::setNumberFormat(Kind kind, RtfNumberFormat format) {
+    numbering(kind).format = format;
+}
+
+void RtfNotes::setFirstNumber(Kind kind, std::int32_t first) {
+    numbering(kind).first = std::clamp(first, 0, MaxFirstNumber);
+}
+
+QString RtfNotes::numberNext(Kind kind) {
+    Numbering& counted = numbering(kind);
+    return formatListNumber(std::int64_t(counted.first) + counted.count++, counted.format);
+}
+
+QString RtfNotes::markInBody(Kind kind) {
+    markedKind_ = kind;
+    const Numbering& counted = numbering(kind);
+    return formatListNumber(std::int64_t(counted.first) + counted.count, counted.format);
 }
 
 QString RtfNotes::markInNote() {
-    if (!noteNumbered_) {
-        noteNumbered_ = true;
-        ++numbered_;
+    if (noteNumber_.isEmpty()) {
+        noteNumber_ = numberNext(noteKind_);
     }
     awaitingNumber_ = false;
-    return QString::number(numbered_);
+    return noteNumber_;
 }
 
 void RtfNotes::begin() {
     ++count_;
-    noteNumbered_ = numberedMark_;
-    numbered_ += noteNumbered_ ? 1 : 0;
-    awaitingNumber_ = numberedMark_;
-    numberedMark_ = false;
+    noteKind_ = markedKind_.value_or(Kind::Footnote);
+    noteNumber_ = markedKind_ ? numberNext(noteKind_) : QString();
+    awaitingNumber_ = markedKind_.has_value();
+    markedKind_.reset();
+}
+
+void RtfNotes::setEndnote() {
+    if (noteNumber_.isEmpty()) {
+        noteKind_ = Kind::Endnote;
+    }
 }
 
 QString RtfNotes::numberBeforeText() {
@@ -43,7 +71,7 @@ QString RtfNotes::numberBeforeText() {
         return {};
     }
     awaitingNumber_ = false;
-    return QString::number(numbered_) + QLatin1Char(' ');
+    return noteNumber_ + QLatin1Char(' ');
 }
 
 void RtfNotes::end(const QTextBlockFormat& format, const QTextCharFormat& markFormat) {

@@ -146,6 +146,13 @@ QString fullWidth(std::int64_t value) {
     return text;
 }
 
+// *, †, ‡, §, then each doubled, tripled, ...
+QString chicago(std::int64_t value) {
+    static constexpr std::array<char16_t, 4> Marks = {u'*', u'\u2020', u'\u2021', u'\u00a7'};
+    const auto repeats = static_cast<int>((value - 1) / 4 + 1);
+    return QString(repeats, QChar(Marks[static_cast<std::size_t>((value - 1) % 4)]));
+}
+
 // ① to ㊿; past 50 the plain number.
 QString circled(std::int64_t value) {
     if (value <= 20) {
@@ -176,6 +183,11 @@ QString formatListNumber(std::int64_t value, RtfNumberFormat format) {
     case F::LowerLetter:
         if (positive && value <= 26 * MaxLetterRepeats) {
             return letters(value, format == F::UpperLetter);
+        }
+        break;
+    case F::Chicago:
+        if (positive && value <= 4 * MaxLetterRepeats) {
+            return chicago(value);
         }
         break;
     case F::Ordinal:

@@ -16,6 +16,7 @@ enum class RtfNumberFormat : std::int32_t {
     Ordinal = 5,      // 1st, 2nd
     CardinalText = 6, // One, Two
     OrdinalText = 7,  // First, Second
+    Chicago = 9,      // *, †, ‡, §, **, ††, ...: footnotes' \ftnnchi
     FullWidth = 14,
     Circled = 18,
     FullWidthArabic = 19,

@@ -71,7 +71,9 @@ private:
     bool characterValue(const RtfControlWord& word, std::int32_t parameter);
     bool paragraphValue(const RtfControlWord& word, std::int32_t parameter);
     void unicodeCharacter(std::int32_t parameter);
-    bool fieldValue(const RtfControlWord& word, std::int32_t parameter);
+    bool noteOrFieldValue(const RtfControlWord& word, std::int32_t parameter);
+    // The kind of note a \chftn in the body marks.
+    RtfNotes::Kind markedNoteKind() const;
     // Destinations of notes and fields; false for a word of another part.
     bool noteOrFieldDestination(const RtfControlWord& word);
     void fieldText(std::string_view bytes);

@@ -67,7 +67,8 @@ void RtfReader::destination(const RtfControlWord& word, std::int32_t parameter) 
 }
 
 void RtfReader::flag(const RtfControlWord& word) {
-    if (paragraphFlag(word) || tableFlag(word) || lists_.value(word, word.value, state())) {
+    if (paragraphFlag(word) || tableFlag(word) || lists_.value(word, word.value, state()) ||
+        noteOrFieldValue(word, word.value)) {
         return;
     }
     RtfCharacterState& character = state().character;
@@ -202,7 +203,7 @@ void RtfReader::toggle(const RtfControlWord& word, bool on) {
 
 void RtfReader::value(const RtfControlWord& word, std::int32_t parameter) {
     if (lists_.value(word, parameter, state()) || characterValue(word, parameter) ||
-        paragraphValue(word, parameter) || fieldValue(word, parameter)) {
+        paragraphValue(word, parameter) || noteOrFieldValue(word, parameter)) {
         return;
     }
     if (drawingValue(word, parameter)) {
@@ -362,7 +363,7 @@ void RtfReader::symbol(const RtfControlWord& word) {
         lists_.endParagraph();
         break;
     case RtfWord::NoteMark:
-        appendString(state().inNote ? notes_.markInNote() : notes_.markInBody());
+        appendString(state().inNote ? notes_.markInNote() : notes_.markInBody(markedNoteKind()));
         break;
     case RtfWord::Line:
     case RtfWord::NestedRow:
