@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/qt/richtext/LongWordBreaker.h"
+#include "platform/qt/richtext/RichTextProperties.h"
 #include "platform/qt/richtext/RichTextReader.h"
 
 namespace {
@@ -70,7 +71,8 @@ struct LinesCase {
     const char* name;
     std::string input;
     std::vector<std::u16string> blocks;
-    std::vector<int> pageBreaks; // blocks that start a new page
+    std::vector<int> pageBreaks;         // blocks that start a new page
+    std::vector<int> wrapsAnywhere = {}; // blocks that wrap at any character
 };
 
 // Rows are shown by name in test listings.
@@ -87,14 +89,19 @@ TEST_P(PlainTextLines, oneParagraphPerLine) {
 
     std::vector<std::u16string> blocks;
     std::vector<int> pageBreaks;
+    std::vector<int> wrapsAnywhere;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         blocks.push_back(block.text().toStdU16String());
         if (block.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) {
             pageBreaks.push_back(block.blockNumber());
         }
+        if (block.blockFormat().boolProperty(qtbackend::richtext::WrapAnywhereKey)) {
+            wrapsAnywhere.push_back(block.blockNumber());
+        }
     }
     EXPECT_EQ(blocks, row.blocks);
     EXPECT_EQ(pageBreaks, row.pageBreaks);
+    EXPECT_EQ(wrapsAnywhere, row.wrapsAnywhere);
     // Each line break is one position, as in the layout.
     EXPECT_EQ(document.toPlainText().size(), document.characterCount() - 1);
 }
@@ -128,6 +135,16 @@ INSTANTIATE_TEST_SUITE_P(
         LinesCase{"form_feed_own_line", "a\n\f\nb", {u"a", u"b"}, {1}},
         LinesCase{"form_feed_mid_line", "a\fb", {u"a", u"b"}, {1}},
         LinesCase{"form_feed_first_and_last", "\fa\n\f", {u"a"}, {}},
+        LinesCase{"page_break_ends_at_next_line", "a\fb\nc\nd", {u"a", u"b", u"c", u"d"}, {1}},
+        // A line holding a word too long for word wrapping wraps anywhere, as it is; prose and
+        // the lines around it wrap at words.
+        LinesCase{"long_word_wraps_anywhere",
+                  "a\n" + std::string(3000, 'x') + "\n\f" + std::string(3000, 'y') + "\nb\nc\n" +
+                      std::string(600, 'z') + " " + std::string(600, 'z'),
+                  {u"a", std::u16string(3000, u'x'), std::u16string(3000, u'y'), u"b", u"c",
+                   std::u16string(600, u'z') + u" " + std::u16string(600, u'z')},
+                  {2},
+                  {1, 2}},
         // Characters Qt reads as structure stay text; other control characters are dropped.
         LinesCase{"structural_characters",
                   "a\xEF\xB7\x90"
@@ -184,6 +201,7 @@ TEST_P(LongWords, breakOnlyWhereNoOpportunityIsNear) {
     }
     const qsizetype breaks = out.count(QChar(0x200B));
     EXPECT_EQ(breaks > 0, row.broken);
+    EXPECT_EQ(qtbackend::LongWordBreaker::holdsLongRun(in), row.broken);
     EXPECT_EQ(QString(out).remove(QChar(0x200B)), in);
     // No run without a break opportunity longer than the limit, and no break inside a pair.
     QTextBoundaryFinder lines(QTextBoundaryFinder::Line, out);

@@ -32,6 +32,22 @@ bool mayBreakBefore(QStringView text, qsizetype index) {
 
 } // namespace
 
+bool LongWordBreaker::holdsLongRun(QStringView text) {
+    if (longestRunWithoutSpace(text, 0) <= MaxUnbrokenRun) {
+        return false;
+    }
+    const QString copy = text.toString();
+    QTextBoundaryFinder lines(QTextBoundaryFinder::Line, copy);
+    qsizetype previous = 0;
+    for (qsizetype next = lines.toNextBoundary(); next >= 0; next = lines.toNextBoundary()) {
+        if (next - previous > MaxUnbrokenRun) {
+            return true;
+        }
+        previous = next;
+    }
+    return false;
+}
+
 void LongWordBreaker::append(QString& out, QStringView text) {
     // The common case, text with spaces in every thousand characters, costs one scan.
     if (longestRunWithoutSpace(text, run_) <= MaxUnbrokenRun) {

@@ -11,12 +11,17 @@ namespace qtbackend {
 // zero-width space after every BreakEvery characters, so that lines break within a few
 // characters of where Qt would have broken the word anyway, at a cost linear in its length.
 // (Not after every character: fonts without the zero-width space, DejaVu Sans Mono among them,
-// take it from a fallback font, and every switch of font costs a shaping run.) Text with spaces
-// or with scripts that break between their characters (Chinese, Japanese) passes unchanged.
+// take it from a fallback font, and every switch of font costs a shaping run and a text item to
+// draw; plain text, all in DejaVu Sans Mono, wraps such lines at any character instead.) Text
+// with spaces or with scripts that break between their characters (Chinese, Japanese) passes
+// unchanged.
 class LongWordBreaker {
 public:
     static constexpr qsizetype MaxUnbrokenRun = 1000;
     static constexpr qsizetype BreakEvery = 8;
+
+    // Whether text holds more than MaxUnbrokenRun characters without a break opportunity.
+    static bool holdsLongRun(QStringView text);
 
     // Appends text to out; a run may continue from the text appended before.
     void append(QString& out, QStringView text);

@@ -11,6 +11,7 @@
 #include <QTextObject>
 #include <QTextTable>
 
+#include "platform/qt/richtext/RichTextProperties.h"
 #include "platform/qt/richtext/TableHeightBounds.h"
 #include "platform/qt/richtext/TableWindow.h"
 
@@ -315,6 +316,8 @@ void PageFlow::layOutBlock(const QTextBlock& block, const QTextBlockFormat& form
     option.setAlignment(visualAlignment(direction, alignment));
     if (format.nonBreakableLines()) {
         option.setWrapMode(QTextOption::ManualWrap);
+    } else if (format.boolProperty(richtext::WrapAnywhereKey)) {
+        option.setWrapMode(QTextOption::WrapAnywhere);
     }
     QTextLayout* layout = block.layout();
     layout->setTextOption(option);

@@ -11,6 +11,7 @@
 #include "platform/Strings.h"
 #include "platform/qt/richtext/CodePages.h"
 #include "platform/qt/richtext/LongWordBreaker.h"
+#include "platform/qt/richtext/RichTextProperties.h"
 #include "platform/qt/richtext/TextSanitizer.h"
 #include "platform/qt/richtext/TextShaping.h"
 
@@ -99,13 +100,15 @@ void appendExpandingTabs(QString& out, QStringView line) {
     }
 }
 
-// A line long enough to hold a word Qt's line breaking would take the square of its length for.
-void appendLongLine(QString& out, QStringView characters) {
-    QString clean;
-    appendSanitizedText(clean, characters);
-    QString expanded;
-    appendExpandingTabs(expanded, clean);
-    LongWordBreaker().append(out, expanded);
+// A line of plain characters, its tabs expanded.
+void appendLine(QString& out, QStringView characters, QString& scratch) {
+    if (!characters.contains(u'\t')) {
+        appendSanitizedText(out, characters);
+        return;
+    }
+    scratch.clear();
+    appendSanitizedText(scratch, characters);
+    appendExpandingTabs(out, scratch);
 }
 
 } // namespace
@@ -145,36 +148,37 @@ void readPlainText(QByteArrayView bytes, QTextDocument& document) {
 
     QTextCharFormat format;
     format.setFont(font, QTextCharFormat::FontPropertiesSpecifiedOnly);
-    QTextBlockFormat newPage;
-    newPage.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-
-    // Lines go in as runs joined by LF, which Qt turns into blocks; a page break starts a run.
+    // Lines go in as runs joined by LF, which Qt turns into blocks of the format of the block
+    // before. A line after a page break, or one that wraps anywhere (holding a word too long for
+    // Qt's word wrapping), starts a block of its own format, and the line after it a plain one.
     QTextCursor cursor(&document);
     cursor.setBlockCharFormat(format);
     QString run;
-    QString line;
-    bool first = true;
-    for (const Line& lineSpan : lines) {
-        if (!first) {
-            if (lineSpan.pageBreakBefore) {
-                cursor.insertText(run, format);
-                run.clear();
-                cursor.insertBlock(newPage, format);
-            } else {
-                run.append(QLatin1Char('\n'));
-            }
-        }
-        first = false;
+    QString scratch;
+    bool formatBefore = false; // the line before has a block format of its own
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const Line& lineSpan = lines[i];
         const QStringView characters = QStringView(text).sliced(lineSpan.start, lineSpan.length);
-        if (characters.size() > LongWordBreaker::MaxUnbrokenRun) {
-            appendLongLine(run, characters);
-        } else if (characters.contains(u'\t')) {
-            line.clear();
-            appendSanitizedText(line, characters);
-            appendExpandingTabs(run, line);
-        } else {
-            appendSanitizedText(run, characters);
+        const bool wrapsAnywhere = characters.size() > LongWordBreaker::MaxUnbrokenRun &&
+                                   LongWordBreaker::holdsLongRun(characters);
+        QTextBlockFormat block;
+        if (wrapsAnywhere) {
+            block.setProperty(richtext::WrapAnywhereKey, true);
         }
+        if (i == 0) {
+            cursor.setBlockFormat(block);
+        } else if (lineSpan.pageBreakBefore || wrapsAnywhere || formatBefore) {
+            cursor.insertText(run, format);
+            run.clear();
+            if (lineSpan.pageBreakBefore) {
+                block.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+            }
+            cursor.insertBlock(block, format);
+        } else {
+            run.append(QLatin1Char('\n'));
+        }
+        formatBefore = wrapsAnywhere || (i > 0 && lineSpan.pageBreakBefore);
+        appendLine(run, characters, scratch);
     }
     cursor.insertText(run, format);
 }

@@ -14,7 +14,8 @@ namespace qtbackend {
 QString decodePlainText(QByteArrayView bytes);
 
 // Fills the document with a text file, one paragraph per line: CR, LF and CR LF each end a line,
-// and a form feed starts a new page. Tabs are expanded to spaces up to every eighth column.
+// and a form feed starts a new page. Tabs are expanded to spaces up to every eighth column. A
+// line holding a word too long for word wrapping (see LongWordBreaker) wraps at any character.
 void readPlainText(QByteArrayView bytes, QTextDocument& document);
 
 // DejaVu Sans Mono at 10 points: fixed pitch keeps the columns of tables and code, and 10 points

@@ -30,4 +30,8 @@ constexpr int TableTextScaleKey = QTextFormat::UserProperty + 7;
 // are fitted to the text area alike so that its columns do not shift where one part meets the next.
 constexpr int TableContinuesKey = QTextFormat::UserProperty + 8;
 
+// Set on a paragraph that wraps at any character: a line of a text file holding a run too long
+// for Qt's word wrapping, which would take the square of the run's length (see LongWordBreaker).
+constexpr int WrapAnywhereKey = QTextFormat::UserProperty + 9;
+
 } // namespace qtbackend::richtext
