@@ -255,29 +255,32 @@ TEST(RtfTables, partsOfOneTableKeepItsColumnsWhenFitted) {
 } // namespace
 
 TEST(RtfFonts, aDocumentPrintsInABoundedNumberOfFaces) {
-    // A font and a size for every character: the first faces print as asked, the rest in the
-    // nearest of those, and every character is kept.
+    // A size for every character and a font of 40 in turn: the first faces of the first families
+    // print as asked, the rest in the nearest of those, and every character is kept.
     std::string rtf = "{\\rtf1{\\fonttbl";
-    for (int i = 0; i < 400; ++i) {
+    for (int i = 0; i < 40; ++i) {
         rtf += "{\\f" + std::to_string(i) + " Family " + std::to_string(i) + ";}";
     }
     rtf += "}";
     for (int i = 0; i < 400; ++i) {
-        rtf += "\\f" + std::to_string(i) + "\\fs" + std::to_string(20 + i) + " x";
+        rtf += "\\f" + std::to_string(i % 40) + "\\fs" + std::to_string(20 + i) + " x";
     }
     rtf += "}";
     QTextDocument document;
     qtbackend::readRichTextContent(QByteArray::fromStdString(rtf), document);
     EXPECT_EQ(document.toPlainText(), QString(400, u'x'));
     QSet<QString> faces;
+    QSet<QString> families;
     QTextCursor cursor(&document);
     for (int position = 1; position <= 400; ++position) {
         cursor.setPosition(position);
         const QTextCharFormat format = cursor.charFormat();
+        families.insert(format.fontFamilies().toStringList().join(u','));
         faces.insert(format.fontFamilies().toStringList().join(u',') + u'/' +
                      QString::number(format.fontPointSize()));
     }
     EXPECT_EQ(faces.size(), qsizetype(qtbackend::FontFaceBudget::MaxFaces));
+    EXPECT_EQ(families.size(), qtbackend::FontFaceBudget::MaxFamilies);
     cursor.setPosition(1);
     EXPECT_EQ(cursor.charFormat().fontFamilies().toStringList(), QStringList{"Family 0"});
     EXPECT_EQ(cursor.charFormat().fontPointSize(), 10);

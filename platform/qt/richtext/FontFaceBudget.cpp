@@ -16,9 +16,12 @@ FontFace FontFaceBudget::admit(const FontFace& wanted) {
     if (found != chosen_.constEnd()) {
         return faces_[found.value()];
     }
-    const std::size_t index = faces_.size() < MaxFaces ? faces_.size() : nearest(wanted);
+    const bool room = faces_.size() < MaxFaces &&
+                      (families_.contains(wanted.family) || families_.size() < MaxFamilies);
+    const std::size_t index = room ? faces_.size() : nearest(wanted);
     if (index == faces_.size()) {
         faces_.push_back(wanted);
+        families_.insert(wanted.family);
     }
     chosen_.insert(wanted, index);
     return faces_[index];
