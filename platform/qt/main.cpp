@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <malloc.h>
 #include <string>
 #include <unistd.h>
 
@@ -38,6 +39,16 @@ std::u16string programDirectory() {
     return platform::fromUtf8(slash == 0 ? std::string("/") : path.substr(0, slash));
 }
 
+// Qt's PDF engine sets up a zlib stream and buffers for every page it writes, and frees them when
+// the page ends. glibc would give such memory back to the system and fault it in again on the
+// next page: a third of the time of a document of thousands of short pages, a seventh of a long
+// text. Blocks up to 32 MiB come from the heap instead, and up to 64 MiB of freed memory stays for
+// reuse, which adds some 20 MiB to the peak of a long document.
+void keepFreedMemoryForReuse() {
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
+}
+
 // The program reports nothing. QUILLET_DEBUG=1 lets Qt's messages through for a developer.
 void quietMessages(QtMsgType, const QMessageLogContext&, const QString&) {}
 
@@ -60,6 +71,7 @@ void chooseWindowSystem() {
 } // namespace
 
 int main(int argc, char** argv) {
+    keepFreedMemoryForReuse();
     const std::u16string commandText = commandTextFrom(argc, argv);
     if (qgetenv("QUILLET_DEBUG") != "1") {
         qInstallMessageHandler(quietMessages);
