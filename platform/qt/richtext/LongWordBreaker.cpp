@@ -33,7 +33,8 @@ bool mayBreakBefore(QStringView text, qsizetype index) {
 } // namespace
 
 bool LongWordBreaker::holdsLongRun(QStringView text) {
-    if (longestRunWithoutSpace(text, 0) <= MaxUnbrokenRun) {
+    // Most lines are too short to hold one, and most longer ones have spaces often enough.
+    if (text.size() <= MaxUnbrokenRun || longestRunWithoutSpace(text, 0) <= MaxUnbrokenRun) {
         return false;
     }
     const QString copy = text.toString();

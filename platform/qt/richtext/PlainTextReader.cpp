@@ -159,8 +159,7 @@ void readPlainText(QByteArrayView bytes, QTextDocument& document) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const Line& lineSpan = lines[i];
         const QStringView characters = QStringView(text).sliced(lineSpan.start, lineSpan.length);
-        const bool wrapsAnywhere = characters.size() > LongWordBreaker::MaxUnbrokenRun &&
-                                   LongWordBreaker::holdsLongRun(characters);
+        const bool wrapsAnywhere = LongWordBreaker::holdsLongRun(characters);
         QTextBlockFormat block;
         if (wrapsAnywhere) {
             block.setProperty(richtext::WrapAnywhereKey, true);

@@ -33,15 +33,20 @@ void RtfNotes::setFirstNumber(Kind kind, std::int32_t first) {
     numbering(kind).first = std::clamp(first, 0, MaxFirstNumber);
 }
 
+QString RtfNotes::nextNumber(Kind kind) const {
+    const Numbering& counted = numberings_[static_cast<std::size_t>(kind)];
+    return formatListNumber(std::int64_t(counted.first) + counted.count, counted.format);
+}
+
 QString RtfNotes::numberNext(Kind kind) {
-    Numbering& counted = numbering(kind);
-    return formatListNumber(std::int64_t(counted.first) + counted.count++, counted.format);
+    QString number = nextNumber(kind);
+    ++numbering(kind).count;
+    return number;
 }
 
 QString RtfNotes::markInBody(Kind kind) {
     markedKind_ = kind;
-    const Numbering& counted = numbering(kind);
-    return formatListNumber(std::int64_t(counted.first) + counted.count, counted.format);
+    return nextNumber(kind);
 }
 
 QString RtfNotes::markInNote() {

@@ -54,6 +54,8 @@ private:
         std::int32_t count = 0; // notes numbered so far
     };
     Numbering& numbering(Kind kind) { return numberings_[static_cast<std::size_t>(kind)]; }
+    // The number the next note of kind gets.
+    QString nextNumber(Kind kind) const;
     // The next note of kind is numbered: its number.
     QString numberNext(Kind kind);
 
