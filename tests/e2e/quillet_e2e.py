@@ -118,8 +118,18 @@ class Display:
         class Event(ctypes.Union):
             _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
 
+        # Xlib's own error handler ends the process, the test runner with it: a window that is
+        # gone by now is an error of the test instead.
+        errors = []
+        handler = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)(
+            lambda _display, _event: errors.append(1) or 0)
+        x11.XSetErrorHandler.argtypes = [ctypes.c_void_p]
+        x11.XSetErrorHandler.restype = ctypes.c_void_p
+        x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        previous = x11.XSetErrorHandler(ctypes.cast(handler, ctypes.c_void_p))
         connection = x11.XOpenDisplay(self.name.encode())
         if not connection:
+            x11.XSetErrorHandler(previous)
             raise RuntimeError(f"cannot open display {self.name}")
         try:
             event = Event()
@@ -130,9 +140,12 @@ class Display:
             event.xclient.data[0] = x11.XInternAtom(connection, b"WM_DELETE_WINDOW", 0)
             event.xclient.data[1] = 0  # CurrentTime
             x11.XSendEvent(connection, int(window), 0, 0, ctypes.byref(event))
-            x11.XFlush(connection)
+            x11.XSync(connection, 0)
         finally:
             x11.XCloseDisplay(connection)
+            x11.XSetErrorHandler(previous)
+        if errors:
+            raise AssertionError(f"window {window} is gone")
 
 
 class PrintServer:
