@@ -22,6 +22,13 @@ bool isPictureFormat(const QByteArray& format) {
            format == "gif" || format == "tiff" || format == "webp";
 }
 
+// Whether the data is a PNG, JPEG or GIF file by its signature. Some writers tag such a file as
+// a metafile or bitmap (Crystal Reports writes PNG as \wmetafile); the file itself tells.
+bool isImageFile(std::string_view data) {
+    return data.starts_with("\x89PNG\r\n\x1a\n") || data.starts_with("\xFF\xD8\xFF") ||
+           data.starts_with("GIF8");
+}
+
 // format: the reader to use, or null to tell it by content.
 QImage readImage(std::string_view data, const char* format, std::int64_t& budget) {
     QByteArray bytes = QByteArray::fromRawData(data.data(), static_cast<qsizetype>(data.size()));
@@ -105,6 +112,9 @@ bool chargePicture(std::int64_t pixels, std::int64_t& budget) {
 }
 
 QImage decodeRtfPicture(const RtfPicture& picture, std::int64_t& budget) {
+    if (isImageFile(picture.data)) {
+        return readImage(picture.data, nullptr, budget);
+    }
     switch (picture.format) {
     case RtfPictureFormat::Blip:
     case RtfPictureFormat::Unknown:
