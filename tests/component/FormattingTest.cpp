@@ -74,7 +74,7 @@ std::vector<int> pageEnds(QtRichTextEngine& engine, ImageDeviceContext& target,
 }
 
 // The first page an RTF document prints, laid out and drawn at 600 dpi as on a printer.
-QImage printed(const std::string& rtf, QStringList* texts = nullptr) {
+QImage printed(const std::string& rtf, QStringList* texts = nullptr, QRect* ink = nullptr) {
     auto document = std::make_unique<QTextDocument>();
     qtbackend::readRichTextContent(QByteArray::fromStdString(rtf), *document);
     QtRichTextEngine engine;
@@ -88,6 +88,9 @@ QImage printed(const std::string& rtf, QStringList* texts = nullptr) {
         const platform::FORMATRANGE again = rangeFor(recording.hDC(), page.hDC(), 0, area);
         engine.formatRange(true, &again);
         *texts = recording.texts;
+    }
+    if (ink != nullptr) {
+        *ink = page.inkBox();
     }
     return page.image();
 }
@@ -301,6 +304,20 @@ TEST(FormattingTest, SmallCapitalsPrintEveryLetterAsACapital) {
     const QImage smallCaps = printed(R"({\rtf1\fs30{\scaps Small}})");
     EXPECT_EQ(smallCaps, printed(R"({\rtf1\fs30 S{\fs24 MALL}})"));
     EXPECT_NE(smallCaps, printed(R"({\rtf1\fs30 Small})"));
+}
+
+TEST(FormattingTest, TurnedCellTextPrintsAsOneLineDownItsCell) {
+    // Qt's tables cannot turn text: each paragraph of the cell is a turned line of its own.
+    for (const char* direction : {"cltxtbrl", "cltxbtlr"}) {
+        SCOPED_TRACE(direction);
+        QStringList texts;
+        QRect ink;
+        printed(std::string(R"({\rtf1\trowd\)") + direction +
+                    R"(\cellx500\pard\intbl Turned text\cell\row})",
+                &texts, &ink);
+        EXPECT_EQ(texts, QStringList{"Turned text"});
+        EXPECT_GT(ink.height(), 3 * ink.width());
+    }
 }
 
 TEST(FormattingTest, SymbolFontTextPrints) {

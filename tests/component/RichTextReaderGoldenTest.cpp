@@ -3,7 +3,7 @@
 //
 //   text: <paragraph text>          one line per block, in document order; escapes: \t tab,
 //                                   \l line break, \~ no-break space, \- soft hyphen, \\ backslash,
-//                                   \o a picture
+//                                   \o a picture, \r<degrees>[<text>] a line turned clockwise
 //   char "<words>" <property>...    every character of the first occurrence of words
 //   block <n> <property>...         the block format of block n (0-based)
 //   table <n> rows=<r> columns=<c>  the n-th table of the document (0-based)
@@ -37,9 +37,17 @@
 #include <QUrl>
 #include <gtest/gtest.h>
 
+#include "platform/qt/richtext/RichTextProperties.h"
 #include "platform/qt/richtext/RichTextReader.h"
+#include "platform/qt/richtext/TextObjectHandlers.h"
 
 namespace {
+
+using qtbackend::richtext::RotatedTextKey;
+using qtbackend::richtext::RotationKey;
+
+// Stands for a turned line in the escaped text: its degrees and text follow.
+constexpr char16_t TurnedLine = 0xE000;
 
 QString dataDirectory() {
     return QStringLiteral(QUILLET_SOURCE_DIR "/tests/data/rtf");
@@ -85,6 +93,9 @@ QString unescape(const QString& text) {
         case u'o':
             result.append(QChar::ObjectReplacementCharacter);
             break;
+        case u'r':
+            result.append(QChar(TurnedLine));
+            break;
         default:
             result.append(text[i]);
             break;
@@ -111,6 +122,9 @@ QString escape(const QString& text) {
             break;
         case QChar::ObjectReplacementCharacter:
             result += QStringLiteral("\\o");
+            break;
+        case TurnedLine:
+            result += QStringLiteral("\\r");
             break;
         case u'\\':
             result += QStringLiteral("\\\\");
@@ -290,10 +304,25 @@ QTextTable* tableOf(QTextDocument& document, const QString& n) {
     return nullptr;
 }
 
+// The block's text, escaped, with each turned line's degrees and text.
+QString shownText(const QTextBlock& block) {
+    QString text;
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextCharFormat format = it.fragment().charFormat();
+        if (format.objectType() != qtbackend::RotatedTextObjectType) {
+            text += it.fragment().text();
+            continue;
+        }
+        text += QChar(TurnedLine) + QString::number(format.intProperty(RotationKey)) + '[' +
+                format.stringProperty(RotatedTextKey) + ']';
+    }
+    return escape(text);
+}
+
 QString cellText(const QTextTableCell& cell) {
     QStringList paragraphs;
     for (auto it = cell.begin(); !it.atEnd(); ++it) {
-        paragraphs << escape(it.currentBlock().text());
+        paragraphs << shownText(it.currentBlock());
     }
     return paragraphs.join('|');
 }
@@ -376,7 +405,7 @@ TEST_P(RichTextGolden, readsAsExpected) {
 
     QStringList actualBlocks;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        actualBlocks << escape(block.text());
+        actualBlocks << shownText(block);
     }
 
     QStringList expectedBlocks;

@@ -34,4 +34,8 @@ constexpr int TableContinuesKey = QTextFormat::UserProperty + 8;
 // for Qt's word wrapping, which would take the square of the run's length (see LongWordBreaker).
 constexpr int WrapAnywhereKey = QTextFormat::UserProperty + 9;
 
+// The text of a turned line (see RotatedTextObject) and how far it is turned, degrees clockwise.
+constexpr int RotatedTextKey = QTextFormat::UserProperty + 10;
+constexpr int RotationKey = QTextFormat::UserProperty + 11;
+
 } // namespace qtbackend::richtext

@@ -206,6 +206,10 @@ constexpr RtfControlWord Table[] = {
     {"clbrdrt", K::Flag, W::CellBorder},
     {"clmrg", K::Flag, W::CellMergedLeft},
     {"clvmrg", K::Flag, W::CellMergedAbove},
+    // Text direction in a cell: turned a quarter clockwise, or counter-clockwise (degrees)
+    {"cltxlrtb", K::Flag, W::CellTextRotation, 0},
+    {"cltxtbrl", K::Flag, W::CellTextRotation, 90},
+    {"cltxbtlr", K::Flag, W::CellTextRotation, 270},
     {"trbrdrb", K::Flag, W::CellBorder},
     {"trbrdrh", K::Flag, W::CellBorder},
     {"trbrdrl", K::Flag, W::CellBorder},

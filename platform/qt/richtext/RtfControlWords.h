@@ -85,6 +85,7 @@ enum class RtfWord {
     CellBorder,
     CellMergedLeft,
     CellMergedAbove,
+    CellTextRotation, // value: degrees clockwise
     // Table rows: where a row starts
     RowLeft,
     // Document, font table and colour table

@@ -9,8 +9,8 @@
 #include <QTextDocument>
 #include <QUrl>
 
-#include "platform/qt/richtext/RtfPictureObject.h"
 #include "platform/qt/richtext/RtfTableWriter.h"
+#include "platform/qt/richtext/TextObjectHandlers.h"
 #include "platform/qt/richtext/TextShaping.h"
 
 namespace qtbackend {
@@ -49,7 +49,7 @@ void RtfDocumentBuilder::insertText(const QString& text, const QTextCharFormat& 
 void RtfDocumentBuilder::insertImage(const QImage& image, QSizeF size,
                                      const QTextCharFormat& format, bool inTable) {
     if (images_++ == 0) {
-        registerRtfPictureObject(document_);
+        registerTextObjectHandlers(document_);
     }
     QTextImageFormat picture;
     picture.merge(format);

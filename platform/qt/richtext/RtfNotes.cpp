@@ -10,7 +10,7 @@
 #include <QTextLength>
 #include <QUrl>
 
-#include "platform/qt/richtext/RtfPictureObject.h"
+#include "platform/qt/richtext/TextObjectHandlers.h"
 
 namespace qtbackend {
 
@@ -108,7 +108,7 @@ void RtfNotes::appendTo(QTextDocument& document) {
             if (!format.isImageFormat()) {
                 continue;
             }
-            registerRtfPictureObject(document);
+            registerTextObjectHandlers(document);
             const QUrl name(format.toImageFormat().name());
             if (!name.isEmpty()) {
                 document.addResource(QTextDocument::ImageResource, name,

@@ -46,19 +46,4 @@ void RtfPictureObject::drawObject(QPainter* painter, const QRectF& rect, QTextDo
     }
 }
 
-void registerRtfPictureObject(QTextDocument& document) {
-    if (document.findChild<RtfPictureObject*>(QString(), Qt::FindDirectChildrenOnly) != nullptr) {
-        return;
-    }
-    auto* handler = new RtfPictureObject(&document);
-    const auto install = [&document, handler] {
-        document.documentLayout()->registerHandler(QTextFormat::ImageObject, handler);
-    };
-    if (document.findChild<QAbstractTextDocumentLayout*>(QString(), Qt::FindDirectChildrenOnly) !=
-        nullptr) {
-        install();
-    }
-    QObject::connect(&document, &QTextDocument::documentLayoutChanged, handler, install);
-}
-
 } // namespace qtbackend

@@ -23,9 +23,4 @@ public:
                     const QTextFormat& format) override;
 };
 
-// Has the document's pictures laid out and drawn by an RtfPictureObject from the time its
-// layout is made. The layout is not made here: while a document is read, a layout would lay it
-// out again at every change. Once per document.
-void registerRtfPictureObject(QTextDocument& document);
-
 } // namespace qtbackend

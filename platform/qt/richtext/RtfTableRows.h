@@ -10,12 +10,14 @@
 
 namespace qtbackend {
 
-// One cell of a table row: its right edge in twips, and whether it continues the cell to its
-// left or the cell above (merged cells).
+// One cell of a table row: its right edge in twips, whether it continues the cell to its left or
+// the cell above (merged cells), and how far its text is turned (degrees clockwise: 0, 90 to read
+// from top to bottom, 270 from bottom to top).
 struct RtfCellDefinition {
     std::int32_t right = 0;
     bool mergedLeft = false;
     bool mergedAbove = false;
+    int rotation = 0;
 };
 
 // The cells of a table row, where the row starts (\trleft, twips), whether it has borders, and

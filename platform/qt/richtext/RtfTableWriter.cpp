@@ -12,7 +12,9 @@
 #include <QVariant>
 
 #include "platform/qt/richtext/RichTextProperties.h"
+#include "platform/qt/richtext/RotatedTextObject.h"
 #include "platform/qt/richtext/RtfTableGrid.h"
+#include "platform/qt/richtext/TextObjectHandlers.h"
 
 namespace qtbackend {
 
@@ -66,10 +68,35 @@ QTextTableFormat tableFormat(const RtfTableGrid& grid, bool borders) {
     return format;
 }
 
+// A turned line longer than this is as good as a paragraph, which would wrap: it stays unturned.
+constexpr qsizetype MaxTurnedLine = 200;
+
+// Writes the paragraph's text, turned by rotation degrees (see RotatedTextObject) where it is
+// a short line of text only.
+void writeRuns(QTextCursor& cursor, const RtfCellParagraph& paragraph, int rotation) {
+    QString line;
+    for (const RtfTextRun& run : paragraph.runs) {
+        if (rotation == 0 || run.format.isImageFormat() || line.size() > MaxTurnedLine) {
+            rotation = 0;
+            break;
+        }
+        line += run.text;
+    }
+    if (rotation != 0 && !line.isEmpty() && line.size() <= MaxTurnedLine) {
+        registerTextObjectHandlers(*cursor.document());
+        cursor.insertText(QString(QChar::ObjectReplacementCharacter),
+                          rotatedTextFormat(line, paragraph.runs.front().format, rotation));
+        return;
+    }
+    for (const RtfTextRun& run : paragraph.runs) {
+        cursor.insertText(run.text, run.format);
+    }
+}
+
 // Writes the cell's paragraphs: into the grid cell's first paragraph, or after what a cell it
 // continues holds (where the empty paragraph of a cell without text adds nothing).
 void writeCell(QTextTable& table, const RtfGridCell& target, const RtfTableCell& cell,
-               bool continuation) {
+               bool continuation, int rotation) {
     const QTextTableCell gridCell = table.cellAt(target.row, target.column);
     QTextCursor cursor =
         continuation ? gridCell.lastCursorPosition() : gridCell.firstCursorPosition();
@@ -90,9 +117,7 @@ void writeCell(QTextTable& table, const RtfGridCell& target, const RtfTableCell&
         } else {
             cursor.insertBlock(paragraph.block, paragraph.mark);
         }
-        for (const RtfTextRun& run : paragraph.runs) {
-            cursor.insertText(run.text, run.format);
-        }
+        writeRuns(cursor, paragraph, rotation);
     }
 }
 
@@ -125,9 +150,11 @@ void RtfTableWriter::writeTable(std::span<const RtfTableRow> rows, bool pageBrea
     }
     for (std::size_t row = 0; row < rows.size(); ++row) {
         const auto& cells = rows[row].cells;
+        const auto& definitions = rows[row].definition.cells;
         for (std::size_t i = 0; i < cells.size(); ++i) {
             const RtfCellPlace place = grid.place(row, i);
-            writeCell(*table, grid.cells()[place.cell], cells[i], place.continuation);
+            const int rotation = i < definitions.size() ? definitions[i].rotation : 0;
+            writeCell(*table, grid.cells()[place.cell], cells[i], place.continuation, rotation);
         }
     }
     cursor_.movePosition(QTextCursor::End);

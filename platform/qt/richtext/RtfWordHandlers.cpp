@@ -166,6 +166,9 @@ bool RtfReader::tableFlag(const RtfControlWord& word) {
     case RtfWord::CellMergedAbove:
         row_.next.mergedAbove = true;
         return true;
+    case RtfWord::CellTextRotation:
+        row_.next.rotation = word.value;
+        return true;
     default:
         return false;
     }

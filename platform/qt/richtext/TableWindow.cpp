@@ -14,6 +14,8 @@
 #include <QTextTable>
 #include <QUrl>
 
+#include "platform/qt/richtext/TextObjectHandlers.h"
+
 namespace qtbackend {
 
 namespace {
@@ -82,6 +84,7 @@ void TableWindow::build() {
     copy->setDefaultTextOption(source.defaultTextOption());
     copy->setIndentWidth(source.indentWidth());
     copy->setUseDesignMetrics(source.useDesignMetrics());
+    registerTextObjectHandlers(source, *copy);
     copyRows(*copy);
     // Laid out once, against the target at the page's size: fonts are resolved against the target,
     // as in the rest of the document.
