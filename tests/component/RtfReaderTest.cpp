@@ -130,6 +130,14 @@ TEST_P(Malformed, readsWhatCanBeRead) {
     EXPECT_EQ(read(GetParam().rtf).toStdU16String(), GetParam().expected);
 }
 
+std::string repeated(const std::string& text, int times) {
+    std::string result;
+    for (int i = 0; i < times; ++i) {
+        result += text;
+    }
+    return result;
+}
+
 std::string nested(int depth, const std::string& inner) {
     return "{\\rtf1 a" + std::string(depth, '{') + inner + std::string(depth, '}') + "b}";
 }
@@ -159,7 +167,15 @@ INSTANTIATE_TEST_SUITE_P(
                       u"xy"},
         MalformedCase{"cells_without_table", "{\\rtf1 a\\cell b\\row\\row c\\cell}",
                       u"\na\nb\nc\n\n"},
-        MalformedCase{"row_without_cells", "{\\rtf1 \\trowd\\row x}", u"x"}),
+        MalformedCase{"row_without_cells", "{\\rtf1 \\trowd\\row x}", u"x"},
+        MalformedCase{"equation_cut_short", "{\\rtf1 a{\\mmath{\\*\\moMath{\\mf{\\mnum{\\mr x",
+                      u"ax/"},
+        MalformedCase{"equation_nested_past_its_limit",
+                      "{\\rtf1{\\*\\moMath " + repeated("{\\me ", 99000) + "\\mf{\\mnum x}" +
+                          std::string(99000, '}') + "}}",
+                      u"x"},
+        MalformedCase{"equation_parts_outside_an_equation", "{\\rtf1 {\\mf{\\mnum a}{\\mden b}}}",
+                      u"ab"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RtfParagraphs, marginsFitTheDeviceTheyAreLaidOutOn) {

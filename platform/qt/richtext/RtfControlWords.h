@@ -164,6 +164,8 @@ enum class RtfWord {
     DrawingText,
     Object,
     ObjectResult,
+    // Equations
+    MathPart, // value: the RtfMathPart
     ShapeLeft,
     ShapeTop,
     ShapeRight,

@@ -30,6 +30,9 @@ void RtfReader::read(std::string_view rtf) {
 }
 
 void RtfReader::finish() {
+    if (state().mathPart >= 0) {
+        endEquation(); // the input ended inside an equation
+    }
     placeWrittenNumber();
     flushText();
     builder_.finish(blockFormat(), charFormat(state().character), inTable());
@@ -106,6 +109,9 @@ void RtfReader::endGroup() {
     }
     if (state().inNote && stack_.size() == noteDepth_) {
         endNote();
+    }
+    if (state().mathPart >= 0 && math_.endsEquation(stack_.size())) {
+        endEquation();
     }
     if (stack_.size() == 2) {
         // The document's own group closes: its last paragraph keeps its formatting, and what
@@ -325,12 +331,14 @@ void RtfReader::prepareText() {
         fields_[std::size_t(state().field)].resultHasText = true;
     }
     placeListNumber();
-    if (state().character == pendingState_ && state().numberText == pendingNumberText_) {
+    if (state().character == pendingState_ && state().numberText == pendingNumberText_ &&
+        state().mathPart == pendingMathPart_) {
         return;
     }
     flushText();
     pendingState_ = state().character;
     pendingNumberText_ = state().numberText;
+    pendingMathPart_ = state().mathPart;
 }
 
 void RtfReader::flushBytes() {
@@ -352,7 +360,11 @@ void RtfReader::flushText() {
     if (pendingText_.isEmpty()) {
         return;
     }
-    if (pendingNumberText_ && !pendingState_.hidden) {
+    if (pendingMathPart_ >= 0) {
+        if (!pendingState_.hidden) {
+            math_.addText(pendingMathPart_, sanitizeInlineText(pendingText_), pendingState_);
+        }
+    } else if (pendingNumberText_ && !pendingState_.hidden) {
         lists_.writeNumberText(sanitizeInlineText(pendingText_), numberFormat(pendingState_, -1));
     } else if (!pendingState_.hidden) {
         resolveSectionBreak();

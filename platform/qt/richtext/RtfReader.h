@@ -18,6 +18,7 @@
 #include "platform/qt/richtext/RtfFontTable.h"
 #include "platform/qt/richtext/RtfFormats.h"
 #include "platform/qt/richtext/RtfLists.h"
+#include "platform/qt/richtext/RtfMath.h"
 #include "platform/qt/richtext/RtfNotes.h"
 #include "platform/qt/richtext/RtfPictures.h"
 #include "platform/qt/richtext/RtfShapes.h"
@@ -103,6 +104,9 @@ private:
     // written number text still prints, and no number is counted for it otherwise.
     void placeWrittenNumber();
     QTextCharFormat numberFormat(RtfCharacterState character, std::int32_t plainFont);
+    // Equations (RtfReaderMath.cpp): a part of one starts; the equation's group ends.
+    void mathPart(RtfMathPart part);
+    void endEquation();
     // Tables (RtfReaderTables.cpp): a cell or row mark.
     void endCell();
     void endRow();
@@ -165,12 +169,14 @@ private:
     // Text gathered under one character state, handed to the builder in one piece.
     RtfCharacterState pendingState_;
     bool pendingNumberText_ = false; // of a \listtext or \pntext, which the lists keep
+    int pendingMathPart_ = -1;       // of an equation, which math_ keeps until it ends
     std::string pendingBytes_;
     bool leadOpen_ = false; // pendingBytes_ ends with a lead byte waiting for its trail byte
     QString pendingText_;
 
     RtfPictures pictures_;
     RtfShapes shapes_;
+    RtfMath math_;
 };
 
 } // namespace qtbackend

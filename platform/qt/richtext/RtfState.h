@@ -127,6 +127,7 @@ struct RtfGroupState {
     bool numberText = false;      // inside \listtext or \pntext
     // The text of a text box anchored in a table cell, which goes into that cell.
     bool anchoredInTable = false;
+    int mathPart = -1; // the part of the equation being read (see RtfMath), or -1
 };
 
 } // namespace qtbackend

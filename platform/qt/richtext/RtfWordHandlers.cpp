@@ -60,6 +60,9 @@ void RtfReader::destination(const RtfControlWord& word, std::int32_t parameter) 
     case RtfWord::ObjectResult:
         drawingDestination(word);
         break;
+    case RtfWord::MathPart:
+        mathPart(static_cast<RtfMathPart>(word.value));
+        break;
     default:
         destination = RtfDestination::Skip;
         break;
