@@ -10,14 +10,19 @@ namespace {
 // A column's width where no edge gives one, twips: an inch, as word processors make new cells.
 constexpr int DefaultWidth = 1440;
 
-// Whether the row's edges can place its cells: each to the right of the one before it.
+// Whether the row's edges can place its cells: each to the right of the one before it, but for
+// a cell merged into the one on its left, which may repeat that one's edge (\clmrg\cellx at the
+// same place, as some writers do).
 bool growing(const RtfRowDefinition& row) {
     const auto& cells = row.cells;
     if (cells.empty() || cells.front().right <= std::max(row.left, 0)) {
         return false;
     }
+    int right = cells.front().right;
     for (std::size_t i = 1; i < cells.size(); ++i) {
-        if (cells[i].right <= cells[i - 1].right) {
+        if (cells[i].right > right) {
+            right = cells[i].right;
+        } else if (!cells[i].mergedLeft) {
             return false;
         }
     }
