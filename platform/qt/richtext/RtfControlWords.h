@@ -135,6 +135,8 @@ enum class RtfWord {
     LevelFollow,
     LevelLegal,
     LevelNoRestart,
+    LevelPicture,
+    ListPicture,
     ListOverrideStart,
     ListOverrideNumber, // \ls
     ListLevelNumber,    // \ilvl

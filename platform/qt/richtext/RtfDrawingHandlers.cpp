@@ -7,8 +7,13 @@ void RtfReader::drawingDestination(const RtfControlWord& word) {
     RtfDestination& destination = state().destination;
     const RtfDestination parent = destination;
     switch (word.word) {
+    case RtfWord::ListPicture:
+        destination = parent == RtfDestination::ListTable ? RtfDestination::ListPicture
+                                                          : RtfDestination::Skip;
+        break;
     case RtfWord::Picture:
-        destination = parent == RtfDestination::Body || parent == RtfDestination::PictureProperty
+        destination = parent == RtfDestination::Body || parent == RtfDestination::PictureProperty ||
+                              parent == RtfDestination::ListPicture
                           ? RtfDestination::Picture
                           : RtfDestination::Skip;
         if (destination == RtfDestination::Picture) {
@@ -19,12 +24,13 @@ void RtfReader::drawingDestination(const RtfControlWord& word) {
     case RtfWord::ShapePicture:
         if (parent == RtfDestination::Body) {
             pictures_.beginShapePicture();
-        } else {
+        } else if (parent != RtfDestination::ListPicture) {
             destination = RtfDestination::Skip;
         }
         break;
     case RtfWord::NonShapePicture:
-        // Never both: Word's own picture, where there is one, stands for this one.
+        // Never both: Word's own picture, where there is one, stands for this one. Among picture
+        // bullets, a picture counts once.
         if (parent != RtfDestination::Body || pictures_.repeatsShapePicture()) {
             destination = RtfDestination::Skip;
         }
@@ -59,7 +65,11 @@ void RtfReader::startShapeText() {
 void RtfReader::endDrawingGroup() {
     const RtfDestination closing = state().destination;
     const RtfDestination parent = stack_[stack_.size() - 2].destination;
-    if (closing == RtfDestination::Picture && parent != RtfDestination::Picture) {
+    if (closing == RtfDestination::Picture && parent == RtfDestination::ListPicture) {
+        if (listPictures_.size() < MaxListPictures) {
+            listPictures_.push_back(pictures_.finish());
+        }
+    } else if (closing == RtfDestination::Picture && parent != RtfDestination::Picture) {
         insertPicture();
     } else if (closing == RtfDestination::Body && parent == RtfDestination::Shape) {
         // The text box's last paragraph ends with it; the anchor's text goes on after it.

@@ -113,6 +113,9 @@ bool RtfListTable::levelValue(RtfWord word, std::int32_t parameter, RtfDestinati
     case RtfWord::LevelNoRestart:
         level.noRestart = parameter != 0;
         return true;
+    case RtfWord::LevelPicture:
+        level.picture = std::max(parameter, -1);
+        return true;
     default:
         return false;
     }

@@ -208,7 +208,8 @@ RtfLists::ItemNumber RtfLists::number(const RtfParagraphState& paragraph) {
     } else {
         number = numbering_.next(paragraph.numbering, sectionLevels_);
     }
-    ItemNumber item{std::move(written_), {}};
+    ItemNumber item;
+    item.written = std::move(written_);
     written_.clear();
     const RtfListLevel* level = levelOf(paragraph);
     const RtfFont* font = level != nullptr ? fonts_.find(level->font) : nullptr;
@@ -224,6 +225,12 @@ RtfLists::ItemNumber RtfLists::number(const RtfParagraphState& paragraph) {
     if (!shows && !number.text.isEmpty()) {
         item.written.clear();
         item.counted = number;
+    }
+    if (level != nullptr && level->picture >= 0) {
+        item.picture = level->picture;
+        item.follow = level->follow == 0   ? QStringLiteral("\t")
+                      : level->follow == 1 ? QStringLiteral(" ")
+                                           : QString();
     }
     return item;
 }

@@ -58,6 +58,9 @@ public:
     struct ItemNumber {
         std::vector<RtfNumberRun> written; // the writer's number text
         RtfListNumber counted;             // or, where that shows nothing, the counted number
+        // A picture bullet: the \listpicture picture that stands for either, and what follows it.
+        std::int32_t picture = -1;
+        QString follow;
     };
     ItemNumber number(const RtfParagraphState& paragraph);
     void endParagraph();

@@ -100,6 +100,7 @@ private:
     // goes in before its first text, once.
     void beginNumberText();
     void placeListNumber();
+    bool placePictureBullet(const RtfLists::ItemNumber& number);
     // A paragraph closed by a cell or section mark or the document's end before any text: its
     // written number text still prints, and no number is counted for it otherwise.
     void placeWrittenNumber();
@@ -176,6 +177,9 @@ private:
 
     RtfPictures pictures_;
     RtfShapes shapes_;
+    // The pictures of picture bullets, by number; those that did not decode stay empty.
+    static constexpr std::size_t MaxListPictures = 1000;
+    std::vector<std::optional<RtfPictureOutput>> listPictures_;
     RtfMath math_;
 };
 

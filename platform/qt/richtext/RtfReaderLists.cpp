@@ -23,6 +23,9 @@ void RtfReader::placeListNumber() {
     if (!number.written.empty() || !number.counted.text.isEmpty()) {
         resolveSectionBreak();
     }
+    if (placePictureBullet(number)) {
+        return;
+    }
     for (const RtfNumberRun& run : number.written) {
         builder_.insertText(run.text, run.format, inTable());
     }
@@ -40,6 +43,24 @@ void RtfReader::placeListNumber() {
     character.vertical = QTextCharFormat::AlignNormal;
     builder_.insertText(sanitizeInlineText(number.counted.text),
                         numberFormat(character, state().character.font), inTable());
+}
+
+// A picture bullet prints its picture where the number would be, in place of the character a
+// writer puts in the number text for readers without pictures.
+bool RtfReader::placePictureBullet(const RtfLists::ItemNumber& number) {
+    const auto index = static_cast<std::size_t>(number.picture);
+    if (number.picture < 0 || index >= listPictures_.size() || !listPictures_[index] ||
+        state().character.hidden) {
+        return false;
+    }
+    resolveSectionBreak();
+    const RtfPictureOutput& picture = *listPictures_[index];
+    const QTextCharFormat format = charFormat(state().character);
+    builder_.insertImage(picture.image, picture.size, format, inTable());
+    if (!number.follow.isEmpty()) {
+        builder_.insertText(number.follow, format, inTable());
+    }
+    return true;
 }
 
 void RtfReader::placeWrittenNumber() {

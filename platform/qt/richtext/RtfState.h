@@ -45,6 +45,7 @@ enum class RtfDestination {
     Shape,
     ShapePropertyName,
     PictureProperty,
+    ListPicture, // \listpicture: the pictures of picture bullets
     Object,
 };
 

@@ -45,6 +45,7 @@ void RtfReader::destination(const RtfControlWord& word, std::int32_t parameter) 
         }
         break;
     case RtfWord::Picture:
+    case RtfWord::ListPicture:
     case RtfWord::ShapePicture:
     case RtfWord::NonShapePicture:
     case RtfWord::Shape:
