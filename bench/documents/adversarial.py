@@ -1,6 +1,6 @@
 """Adversarial documents: RTF and plain text files under 1 MB made to be expensive (thousands of
 fonts and sizes, deep nesting, huge binary data, giant tables, words without end, a format for
-every word). Each is timed from the start to its job handed to the print server (the person
+every word, an equation of thousands of parts). Each is timed from the start to its job handed to the print server (the person
 answering the Print dialog left out), with its pages and peak memory. No such file may take more
 than 2 s; the slowest is reported."""
 
@@ -74,6 +74,12 @@ def colour_every_word():
     return f"{{\\rtf1{{\\colortbl;{table}}}{words}\\par}}"
 
 
+def equation_parts():
+    """One equation of as many parts as fit: a delimiter of empty elements, then fractions."""
+    return repeat_to_limit("{\\rtf1 {\\mmath{\\*\\moMath{\\md" + "{\\me}" * 30000,
+                           "{\\mf{\\mnum{\\mr a+b}}{\\mden{\\mr c}}}", "}}}\\par}")
+
+
 def long_line_text():
     return "abcdefghij" * 99000
 
@@ -87,6 +93,7 @@ DOCUMENTS = {
     "long-word.rtf": long_word_rtf,
     "long-word-bold-runs.rtf": long_word_bold_runs,
     "colour-every-word.rtf": colour_every_word,
+    "equation-parts.rtf": equation_parts,
     "long-line.txt": long_line_text,
 }
 

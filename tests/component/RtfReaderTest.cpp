@@ -174,6 +174,9 @@ INSTANTIATE_TEST_SUITE_P(
                       "{\\rtf1{\\*\\moMath " + repeated("{\\me ", 99000) + "\\mf{\\mnum x}" +
                           std::string(99000, '}') + "}}",
                       u"x"},
+        MalformedCase{"equation_text_beside_slots",
+                      "{\\rtf1{\\*\\moMath{\\md{\\me a}b}{\\mf{\\mnum c}{\\mnum d}{\\mden e}}}}",
+                      u"(a)bc/ed"},
         MalformedCase{"equation_parts_outside_an_equation", "{\\rtf1 {\\mf{\\mnum a}{\\mden b}}}",
                       u"ab"}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -80,6 +80,7 @@ std::vector<RtfMathPiece> RtfMath::finish() {
 
 void RtfMath::render(int index, Vertical vertical, Pieces& out) const {
     const Part& part = parts_[std::size_t(index)];
+    part.rendered = true;
     if (part.isText) {
         out.push_back({part.text, part.character});
         if (vertical != QTextCharFormat::AlignNormal) {
@@ -115,20 +116,29 @@ void RtfMath::render(int index, Vertical vertical, Pieces& out) const {
         return;
     default:
         renderObject(part, vertical, out);
+        // Whatever the object holds beyond its slots (text outside them, a second numerator)
+        // prints after it rather than not at all.
+        for (const int child : part.children) {
+            if (!parts_[std::size_t(child)].rendered) {
+                render(child, vertical, out);
+            }
+        }
         return;
     }
 }
 
 void RtfMath::renderObject(const Part& part, Vertical vertical, Pieces& out) const {
     using P = RtfMathPart;
+    // Found once: an object's symbols (a delimiter's separators) are many.
+    const RtfCharacterState& own = characterOf(part);
     const auto character = [&](P which, const QString& fallback) {
         return property(part, which).value_or(fallback);
     };
     switch (part.part) {
     case P::Fraction:
-        renderSlot(part, P::Numerator, vertical, out, true);
-        symbol(part, QStringLiteral("/"), vertical, out);
-        renderSlot(part, P::Denominator, vertical, out, true);
+        renderSlot(part, P::Numerator, vertical, out, &own);
+        symbol(own, QStringLiteral("/"), vertical, out);
+        renderSlot(part, P::Denominator, vertical, out, &own);
         break;
     case P::Superscript:
     case P::Subscript:
@@ -145,33 +155,40 @@ void RtfMath::renderObject(const Part& part, Vertical vertical, Pieces& out) con
     case P::Radical:
         if (!hidden(part, P::DegreeHidden)) {
             renderSlot(part, P::Degree, Raised, out);
+        } else {
+            leaveOut(part, P::Degree);
         }
-        symbol(part, QStringLiteral("\u221A"), vertical, out);
-        renderSlot(part, P::Element, vertical, out, true);
+        symbol(own, QStringLiteral("\u221A"), vertical, out);
+        renderSlot(part, P::Element, vertical, out, &own);
         break;
     case P::Delimiter:
-        symbol(part, character(P::BeginCharacter, QStringLiteral("(")), vertical, out);
-        renderElements(part, character(P::SeparatorCharacter, QStringLiteral("|")), vertical, out);
-        symbol(part, character(P::EndCharacter, QStringLiteral(")")), vertical, out);
+        symbol(own, character(P::BeginCharacter, QStringLiteral("(")), vertical, out);
+        renderElements(part, own, character(P::SeparatorCharacter, QStringLiteral("|")), vertical,
+                       out);
+        symbol(own, character(P::EndCharacter, QStringLiteral(")")), vertical, out);
         break;
     case P::NAry:
-        symbol(part, character(P::Character, QStringLiteral("\u222B")), vertical, out);
+        symbol(own, character(P::Character, QStringLiteral("\u222B")), vertical, out);
         if (!hidden(part, P::SubHidden)) {
             renderSlot(part, P::Sub, Lowered, out);
+        } else {
+            leaveOut(part, P::Sub);
         }
         if (!hidden(part, P::SupHidden)) {
             renderSlot(part, P::Sup, Raised, out);
+        } else {
+            leaveOut(part, P::Sup);
         }
         renderSlot(part, P::Element, vertical, out);
         break;
     case P::Function:
         renderSlot(part, P::FunctionName, vertical, out);
-        symbol(part, QStringLiteral("\u2009"), vertical, out); // a thin space, as Word sets it
+        symbol(own, QStringLiteral("\u2009"), vertical, out); // a thin space, as Word sets it
         renderSlot(part, P::Element, vertical, out);
         break;
     case P::Accent:
         renderSlot(part, P::Element, vertical, out);
-        symbol(part, character(P::Character, QStringLiteral("\u0302")), vertical, out);
+        symbol(own, character(P::Character, QStringLiteral("\u0302")), vertical, out);
         break;
     case P::LowerLimit:
     case P::UpperLimit:
@@ -179,7 +196,7 @@ void RtfMath::renderObject(const Part& part, Vertical vertical, Pieces& out) con
         renderSlot(part, P::Limit, part.part == P::LowerLimit ? Lowered : Raised, out);
         break;
     case P::EquationArray:
-        renderElements(part, QStringLiteral("\u2028"), vertical, out);
+        renderElements(part, own, QStringLiteral("\u2028"), vertical, out);
         break;
     case P::Matrix: {
         bool first = true;
@@ -188,15 +205,16 @@ void RtfMath::renderObject(const Part& part, Vertical vertical, Pieces& out) con
                 continue;
             }
             if (!first) {
-                symbol(part, QStringLiteral("; "), vertical, out);
+                symbol(own, QStringLiteral("; "), vertical, out);
             }
             first = false;
-            renderElements(parts_[std::size_t(row)], QStringLiteral(" "), vertical, out);
+            parts_[std::size_t(row)].rendered = true;
+            renderElements(parts_[std::size_t(row)], own, QStringLiteral(" "), vertical, out);
         }
         break;
     }
     case P::MatrixRow:
-        renderElements(part, QStringLiteral(" "), vertical, out);
+        renderElements(part, own, QStringLiteral(" "), vertical, out);
         break;
     default: // Box and the like: their element
         renderSlot(part, P::Element, vertical, out);
@@ -205,13 +223,13 @@ void RtfMath::renderObject(const Part& part, Vertical vertical, Pieces& out) con
 }
 
 void RtfMath::renderSlot(const Part& object, RtfMathPart slot, Vertical vertical, Pieces& out,
-                         bool parenthesized) const {
+                         const RtfCharacterState* parentheses) const {
     const Part* found = child(object, slot);
     if (found == nullptr) {
         return;
     }
     const int index = static_cast<int>(found - parts_.data());
-    if (!parenthesized) {
+    if (parentheses == nullptr) {
         render(index, vertical, out);
         return;
     }
@@ -221,36 +239,42 @@ void RtfMath::renderSlot(const Part& object, RtfMathPart slot, Vertical vertical
                            parts_[std::size_t(found->children[0])].part == RtfMathPart::Delimiter;
     const bool wrap = !delimited && needsParentheses(inner);
     if (wrap) {
-        symbol(object, QStringLiteral("("), vertical, out);
+        symbol(*parentheses, QStringLiteral("("), vertical, out);
     }
     out.insert(out.end(), inner.begin(), inner.end());
     if (wrap) {
-        symbol(object, QStringLiteral(")"), vertical, out);
+        symbol(*parentheses, QStringLiteral(")"), vertical, out);
     }
 }
 
-void RtfMath::renderElements(const Part& object, const QString& separator, Vertical vertical,
-                             Pieces& out) const {
+void RtfMath::renderElements(const Part& object, const RtfCharacterState& character,
+                             const QString& separator, Vertical vertical, Pieces& out) const {
     bool first = true;
     for (const int index : object.children) {
         if (parts_[std::size_t(index)].part != RtfMathPart::Element) {
             continue;
         }
         if (!first) {
-            symbol(object, separator, vertical, out);
+            symbol(character, separator, vertical, out);
         }
         first = false;
         render(index, vertical, out);
     }
 }
 
-void RtfMath::symbol(const Part& object, const QString& text, Vertical vertical,
+void RtfMath::symbol(const RtfCharacterState& character, const QString& text, Vertical vertical,
                      Pieces& out) const {
     if (text.isEmpty()) {
         return;
     }
-    out.push_back({text, characterOf(object)});
+    out.push_back({text, character});
     out.back().character.vertical = vertical;
+}
+
+void RtfMath::leaveOut(const Part& object, RtfMathPart slot) const {
+    if (const Part* found = child(object, slot)) {
+        found->rendered = true;
+    }
 }
 
 const RtfMath::Part* RtfMath::child(const Part& object, RtfMathPart part) const {

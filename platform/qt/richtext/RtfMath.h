@@ -89,20 +89,25 @@ private:
         QString text; // of a text part (no children)
         RtfCharacterState character;
         bool isText = false;
+        mutable bool rendered = false; // printed already, as a slot of its object
     };
 
     using Pieces = std::vector<RtfMathPiece>;
     void render(int index, QTextCharFormat::VerticalAlignment vertical, Pieces& out) const;
     void renderObject(const Part& part, QTextCharFormat::VerticalAlignment vertical,
                       Pieces& out) const;
+    // parentheses: in this state, around the slot where it needs them; or none.
     void renderSlot(const Part& object, RtfMathPart slot,
                     QTextCharFormat::VerticalAlignment vertical, Pieces& out,
-                    bool parenthesized = false) const;
-    void renderElements(const Part& object, const QString& separator,
-                        QTextCharFormat::VerticalAlignment vertical, Pieces& out) const;
-    void symbol(const Part& object, const QString& text,
+                    const RtfCharacterState* parentheses = nullptr) const;
+    void renderElements(const Part& object, const RtfCharacterState& character,
+                        const QString& separator, QTextCharFormat::VerticalAlignment vertical,
+                        Pieces& out) const;
+    void symbol(const RtfCharacterState& character, const QString& text,
                 QTextCharFormat::VerticalAlignment vertical, Pieces& out) const;
     const Part* child(const Part& object, RtfMathPart part) const;
+    // A slot the object hides: it does not print.
+    void leaveOut(const Part& object, RtfMathPart slot) const;
     // The text of a property of object (a character, or a hidden slot's "on"), if given.
     std::optional<QString> property(const Part& object, RtfMathPart part) const;
     QString textOf(const Part& part) const;
