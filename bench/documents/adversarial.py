@@ -1,8 +1,8 @@
 """Adversarial documents: RTF and plain text files under 1 MB made to be expensive (thousands of
 fonts and sizes, deep nesting, huge binary data, giant tables, words without end, a format for
-every word, an equation of thousands of parts). Each is timed from the start to its job handed to the print server (the person
-answering the Print dialog left out), with its pages and peak memory. No such file may take more
-than 2 s; the slowest is reported."""
+every word, an equation of thousands of parts). Each is timed from the start to its job handed
+to the print server (the person answering the Print dialog left out), with its pages and peak
+memory. No such file may take more than 2 s; the slowest is reported."""
 
 import pathlib
 import random
