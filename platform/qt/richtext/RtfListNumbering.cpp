@@ -11,17 +11,6 @@ namespace {
 
 constexpr std::size_t Levels = 9;
 
-QString follower(std::int32_t follow) {
-    switch (follow) {
-    case 1:
-        return QStringLiteral(" ");
-    case 2:
-        return {};
-    default:
-        return QStringLiteral("\t");
-    }
-}
-
 // Legal numbering writes the numbers of the levels above in decimal.
 RtfNumberFormat shownFormat(const RtfListLevel& level, bool legal) {
     using F = RtfNumberFormat;
@@ -33,6 +22,17 @@ RtfNumberFormat shownFormat(const RtfListLevel& level, bool legal) {
 }
 
 } // namespace
+
+QString listNumberFollower(std::int32_t follow) {
+    switch (follow) {
+    case 1:
+        return QStringLiteral(" ");
+    case 2:
+        return {};
+    default:
+        return QStringLiteral("\t");
+    }
+}
 
 RtfListNumber RtfListNumbering::next(const RtfListDefinition& list, std::int32_t level) {
     const std::size_t index = list.simple ? 0 : static_cast<std::size_t>(std::clamp(level, 0, 8));
@@ -62,7 +62,7 @@ RtfListNumber RtfListNumbering::next(const RtfListDefinition& list, std::int32_t
                 formatListNumber(value, shownFormat(levels[shown], item.legal && shown < index));
         }
     }
-    return {text + follower(item.follow), item.font};
+    return {text + listNumberFollower(item.follow), item.font};
 }
 
 RtfListNumber RtfListNumbering::next(const RtfParagraphNumbering& numbering,

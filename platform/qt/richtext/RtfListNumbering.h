@@ -18,6 +18,9 @@ struct RtfListNumber {
     std::int32_t font = -1; // the number's own font; -1: the paragraph's
 };
 
+// What follows a list level's number (\levelfollow): a tab, a space (1) or nothing (2).
+QString listNumberFollower(std::int32_t follow);
+
 // The word 6 levels a section defines (\pnseclvl1 to \pnseclvl9).
 using RtfSectionNumbering = std::array<RtfParagraphNumbering, 9>;
 

@@ -228,9 +228,7 @@ RtfLists::ItemNumber RtfLists::number(const RtfParagraphState& paragraph) {
     }
     if (level != nullptr && level->picture >= 0) {
         item.picture = level->picture;
-        item.follow = level->follow == 0   ? QStringLiteral("\t")
-                      : level->follow == 1 ? QStringLiteral(" ")
-                                           : QString();
+        item.follow = listNumberFollower(level->follow);
     }
     return item;
 }

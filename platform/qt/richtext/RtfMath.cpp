@@ -50,14 +50,14 @@ void RtfMath::addText(int part, const QString& text, const RtfCharacterState& ch
     std::vector<int>& children = parts_[std::size_t(part)].children;
     if (!children.empty()) {
         Part& last = parts_[std::size_t(children.back())];
-        if (last.isText && (last.character == character || parts_.size() >= MaxParts)) {
+        if (last.part == RtfMathPart::Text &&
+            (last.character == character || parts_.size() >= MaxParts)) {
             last.text += text;
             return;
         }
     }
     const int index = static_cast<int>(parts_.size());
-    parts_.push_back(
-        {RtfMathPart::Run, parts_[std::size_t(part)].depth + 1, {}, text, character, true});
+    parts_.push_back({RtfMathPart::Text, parts_[std::size_t(part)].depth + 1, {}, text, character});
     parts_[std::size_t(part)].children.push_back(index);
 }
 
@@ -81,15 +81,14 @@ std::vector<RtfMathPiece> RtfMath::finish() {
 void RtfMath::render(int index, Vertical vertical, Pieces& out) const {
     const Part& part = parts_[std::size_t(index)];
     part.rendered = true;
-    if (part.isText) {
+    using P = RtfMathPart;
+    switch (part.part) {
+    case P::Text:
         out.push_back({part.text, part.character});
         if (vertical != QTextCharFormat::AlignNormal) {
             out.back().character.vertical = vertical;
         }
         return;
-    }
-    using P = RtfMathPart;
-    switch (part.part) {
     case P::Properties:
     case P::Character:
     case P::BeginCharacter:
@@ -279,7 +278,7 @@ void RtfMath::leaveOut(const Part& object, RtfMathPart slot) const {
 
 const RtfMath::Part* RtfMath::child(const Part& object, RtfMathPart part) const {
     for (const int index : object.children) {
-        if (parts_[std::size_t(index)].part == part && !parts_[std::size_t(index)].isText) {
+        if (parts_[std::size_t(index)].part == part) {
             return &parts_[std::size_t(index)];
         }
     }
@@ -298,7 +297,7 @@ std::optional<QString> RtfMath::property(const Part& object, RtfMathPart part) c
 QString RtfMath::textOf(const Part& part) const {
     QString text;
     for (const int index : part.children) {
-        if (parts_[std::size_t(index)].isText) {
+        if (parts_[std::size_t(index)].part == RtfMathPart::Text) {
             text += parts_[std::size_t(index)].text;
         }
     }
@@ -317,10 +316,10 @@ bool RtfMath::hidden(const Part& object, RtfMathPart flag) const {
 // The state of the object's first text, in which its symbols print; or the object's own.
 const RtfCharacterState& RtfMath::characterOf(const Part& part) const {
     const Part* at = &part;
-    while (!at->isText) {
+    while (at->part != RtfMathPart::Text) {
         const auto next = std::find_if(at->children.begin(), at->children.end(), [&](int index) {
             const Part& child = parts_[std::size_t(index)];
-            return child.isText || !child.children.empty();
+            return child.part == RtfMathPart::Text || !child.children.empty();
         });
         if (next == at->children.end()) {
             return part.character;

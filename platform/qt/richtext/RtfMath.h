@@ -16,6 +16,7 @@ enum class RtfMathPart : std::int8_t {
     Equation,  // \moMath
     Container, // \moMathPara, and groups inside an equation whose word has no part of its own
     Run,       // \mr: text
+    Text,      // the text itself, in one character state
     // Objects
     Fraction,
     Superscript,
@@ -86,9 +87,8 @@ private:
         RtfMathPart part;
         int depth;
         std::vector<int> children;
-        QString text; // of a text part (no children)
+        QString text; // of a Text part
         RtfCharacterState character;
-        bool isText = false;
         mutable bool rendered = false; // printed already, as a slot of its object
     };
 

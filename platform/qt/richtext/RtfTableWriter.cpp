@@ -1,6 +1,7 @@
 #include "platform/qt/richtext/RtfTableWriter.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include <QHashFunctions>
@@ -71,21 +72,26 @@ QTextTableFormat tableFormat(const RtfTableGrid& grid, bool borders) {
 // A turned line longer than this is as good as a paragraph, which would wrap: it stays unturned.
 constexpr qsizetype MaxTurnedLine = 200;
 
-// Writes the paragraph's text, turned by rotation degrees (see RotatedTextObject) where it is
-// a short line of text only.
-void writeRuns(QTextCursor& cursor, const RtfCellParagraph& paragraph, int rotation) {
+// The paragraph's text where it is a short line of text only, which can be turned.
+std::optional<QString> turnableLine(const RtfCellParagraph& paragraph) {
     QString line;
     for (const RtfTextRun& run : paragraph.runs) {
-        if (rotation == 0 || run.format.isImageFormat() || line.size() > MaxTurnedLine) {
-            rotation = 0;
-            break;
-        }
         line += run.text;
+        if (run.format.isImageFormat() || line.size() > MaxTurnedLine) {
+            return std::nullopt;
+        }
     }
-    if (rotation != 0 && !line.isEmpty() && line.size() <= MaxTurnedLine) {
+    return line.isEmpty() ? std::nullopt : std::optional(line);
+}
+
+// Writes the paragraph's text, turned by rotation degrees (see RotatedTextObject) where it can
+// be.
+void writeRuns(QTextCursor& cursor, const RtfCellParagraph& paragraph, int rotation) {
+    const std::optional<QString> line = rotation != 0 ? turnableLine(paragraph) : std::nullopt;
+    if (line) {
         registerTextObjectHandlers(*cursor.document());
         cursor.insertText(QString(QChar::ObjectReplacementCharacter),
-                          rotatedTextFormat(line, paragraph.runs.front().format, rotation));
+                          rotatedTextFormat(*line, paragraph.runs.front().format, rotation));
         return;
     }
     for (const RtfTextRun& run : paragraph.runs) {
