@@ -1,8 +1,8 @@
 """Adversarial documents: RTF and plain text files under 1 MB made to be expensive (thousands of
 fonts and sizes, deep nesting, huge binary data, giant tables, words without end, a format for
-every word, an equation of thousands of parts). Each is timed from the start to its job handed
-to the print server (the person answering the Print dialog left out), with its pages and peak
-memory. No such file may take more than 2 s; the slowest is reported."""
+every word, an equation of thousands of parts, text written twice nested deep). Each is timed
+from the start to its job handed to the print server (the person answering the Print dialog left
+out), with its pages and peak memory. No such file may take more than 2 s; the slowest is reported."""
 
 import pathlib
 import random
@@ -80,6 +80,12 @@ def equation_parts():
                            "{\\mf{\\mnum{\\mr a+b}}{\\mden{\\mr c}}}", "}}}\\par}")
 
 
+def text_versions():
+    """ANSI versions of text (\\upr) nested deep, none followed by its Unicode version."""
+    depth = 45000
+    return "{\\rtf1 " + "{\\upr{x " * depth + "}" * (2 * depth) + "}"
+
+
 def long_line_text():
     return "abcdefghij" * 99000
 
@@ -94,6 +100,7 @@ DOCUMENTS = {
     "long-word-bold-runs.rtf": long_word_bold_runs,
     "colour-every-word.rtf": colour_every_word,
     "equation-parts.rtf": equation_parts,
+    "text-versions.rtf": text_versions,
     "long-line.txt": long_line_text,
 }
 

@@ -19,9 +19,7 @@ using K = RtfWordKind;
 using W = RtfWord;
 
 // One line per word. Destinations listed as Skipped are known not to hold body text (or to
-// hold it twice, like \nonesttables); \* destinations missing here are skipped too. \upr is no
-// destination: of its two versions of the same text (a font table, mostly) the first is read
-// and the other, \*\ud, skipped.
+// hold it twice, like \nonesttables); \* destinations missing here are skipped too.
 constexpr RtfControlWord Table[] = {
     {"rtf", K::Destination, W::Rtf},
     {"fonttbl", K::Destination, W::FontTable},
@@ -31,6 +29,8 @@ constexpr RtfControlWord Table[] = {
     {"fldrslt", K::Destination, W::FieldResult},
     {"listtext", K::Destination, W::ListText},
     {"pntext", K::Destination, W::ListText},
+    {"upr", K::Flag, W::TextVersions},
+    {"ud", K::Destination, W::UnicodeVersion},
     {"nesttableprops", K::Destination, W::NestedTableProperties},
 
     // Notes and fields

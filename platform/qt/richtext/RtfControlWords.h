@@ -25,6 +25,8 @@ enum class RtfWord {
     FieldResult,
     ListText,
     NestedTableProperties,
+    TextVersions,   // \upr: an ANSI version of some text, then its Unicode version
+    UnicodeVersion, // \ud
     // Notes and fields
     Note,
     NoteMark,

@@ -39,6 +39,7 @@ public:
     // Takes the next byte as text when it may be the trail byte of a double-byte character
     // written as it is: a brace, or a backslash that starts no control word or symbol.
     bool takeTrailByte(char& byte);
+    std::size_t position() const { return position_; }
 
 private:
     RtfToken controlWord();

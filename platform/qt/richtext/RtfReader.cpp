@@ -88,6 +88,7 @@ void RtfReader::handle(const RtfToken& token) {
 void RtfReader::startGroup() {
     if (stack_.size() >= MaxGroupDepth) {
         overflowDepth_ = 1;
+        unicodeVersionNext_ = false;
         return;
     }
     RtfGroupState copy = stack_.back();
@@ -178,6 +179,40 @@ void RtfReader::controlWord(const RtfToken& token) {
             symbol(*word);
         }
         break;
+    }
+}
+
+// {\upr{ANSI version}{\*\ud{Unicode version}}} holds one text twice, for old readers and new.
+// The Unicode version is read and the ANSI one passed over, as it may have lost characters.
+// Without a \ud after it the ANSI version is the only one and is read, and an \upr inside it
+// is not looked past again, so that nested ones cost one pass.
+void RtfReader::readUnicodeVersion() {
+    if (lexer_->position() < versionsScannedTo_) {
+        return;
+    }
+    RtfLexer ahead = *lexer_;
+    if (ahead.next().kind != RtfToken::Kind::GroupStart) {
+        return;
+    }
+    for (std::size_t depth = 1; depth > 0;) {
+        const RtfToken token = ahead.next();
+        if (token.kind == RtfToken::Kind::End) {
+            versionsScannedTo_ = ahead.position();
+            return;
+        }
+        depth += token.kind == RtfToken::Kind::GroupStart ? 1 : 0;
+        depth -= token.kind == RtfToken::Kind::GroupEnd ? 1 : 0;
+    }
+    const RtfLexer unicodeVersion = ahead;
+    const bool starts = ahead.next().kind == RtfToken::Kind::GroupStart;
+    const RtfToken star = ahead.next();
+    const RtfToken word = ahead.next();
+    if (starts && star.kind == RtfToken::Kind::ControlSymbol && star.symbol == '*' &&
+        word.kind == RtfToken::Kind::ControlWord && word.name == "ud") {
+        *lexer_ = unicodeVersion;
+        unicodeVersionNext_ = true;
+    } else {
+        versionsScannedTo_ = unicodeVersion.position();
     }
 }
 

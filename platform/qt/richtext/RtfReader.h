@@ -58,6 +58,7 @@ private:
     void endGroup();
     void controlWord(const RtfToken& token);
     void controlSymbol(char character);
+    void readUnicodeVersion();
     bool skipFallback();
 
     // Control words by kind
@@ -150,6 +151,8 @@ private:
     std::vector<RtfGroupState> stack_;
     std::size_t overflowDepth_ = 0;
     bool ignorableNext_ = false;
+    bool unicodeVersionNext_ = false; // the ANSI version before it was passed over
+    std::size_t versionsScannedTo_ = 0;
     bool finished_ = false;
 
     int documentCodePage_ = 1252;

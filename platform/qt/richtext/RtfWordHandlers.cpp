@@ -64,6 +64,13 @@ void RtfReader::destination(const RtfControlWord& word, std::int32_t parameter) 
     case RtfWord::MathPart:
         mathPart(static_cast<RtfMathPart>(word.value));
         break;
+    case RtfWord::UnicodeVersion:
+        // Read in the destination around it, unless its ANSI version was read.
+        if (!unicodeVersionNext_) {
+            destination = RtfDestination::Skip;
+        }
+        unicodeVersionNext_ = false;
+        break;
     default:
         destination = RtfDestination::Skip;
         break;
@@ -79,6 +86,9 @@ void RtfReader::flag(const RtfControlWord& word) {
     switch (word.word) {
     case RtfWord::Plain:
         character = RtfCharacterState{};
+        break;
+    case RtfWord::TextVersions:
+        readUnicodeVersion();
         break;
     case RtfWord::UnderlineNone:
         character.underline = QTextCharFormat::NoUnderline;
