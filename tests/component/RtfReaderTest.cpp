@@ -216,28 +216,34 @@ TEST(RtfTables, cellsBeyondColumnLimitStayInTheLastCell) {
 }
 
 TEST(RtfTables, longTablesKeepEveryCellInOrderInPartsWithoutGaps) {
+    // As many rows as leave a last part small enough for the cells still allowed in tables.
     std::string rtf = "{\\rtf1";
     QString cells;
-    for (int i = 0; i < 3000; ++i) {
-        rtf += "\\trowd\\cellx1000\\cellx2000\\pard\\intbl r" + std::to_string(i) +
-               "\\cell x\\cell\\row";
-        cells += QStringLiteral("r%1\nx\n").arg(i);
+    for (int i = 0; i < 2999; ++i) {
+        rtf += "\\trowd\\cellx1000\\cellx2000\\cellx3000\\pard\\intbl r" + std::to_string(i) +
+               "\\cell x\\cell y\\cell\\row";
+        cells += QStringLiteral("r%1\nx\ny\n").arg(i);
     }
     rtf += "\\pard after\\par}";
     QTextDocument document;
     qtbackend::readRichTextContent(QByteArray::fromStdString(rtf), document);
     // Tables as long as their cost allows, the rest as paragraphs with the cells apart by tabs.
     QString text = document.toPlainText();
-    EXPECT_TRUE(text.contains(QStringLiteral("\nr2999\tx\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("\nr2998\tx\ty\n")));
     text.replace(QLatin1Char('\t'), QLatin1Char('\n'));
     EXPECT_EQ(text.split(QLatin1Char('\n'), Qt::SkipEmptyParts).join(QLatin1Char('\n')),
               cells + QStringLiteral("after"));
 
-    // The paragraph Qt keeps between two tables takes no room where they are parts of one.
+    // The paragraph Qt keeps between two tables takes no room where they are parts of one, and
+    // once a table goes on as paragraphs, no part of it is a table again.
     int tables = 0;
+    bool paragraphs = false;
     for (auto it = document.rootFrame()->begin(); !it.atEnd(); ++it) {
         const QTextBlock block = it.currentBlock();
-        tables += qobject_cast<QTextTable*>(it.currentFrame()) != nullptr ? 1 : 0;
+        const bool table = qobject_cast<QTextTable*>(it.currentFrame()) != nullptr;
+        tables += table ? 1 : 0;
+        EXPECT_FALSE(table && paragraphs);
+        paragraphs = paragraphs || (block.isValid() && block.text().contains(u'\t'));
         if (block.isValid() && tables > 0 && block.next().isValid() &&
             document.frameAt(block.next().position()) != document.rootFrame()) {
             EXPECT_EQ(block.blockFormat().lineHeightType(), QTextBlockFormat::FixedHeight);
@@ -245,6 +251,7 @@ TEST(RtfTables, longTablesKeepEveryCellInOrderInPartsWithoutGaps) {
         }
     }
     EXPECT_GT(tables, 1);
+    EXPECT_TRUE(paragraphs);
 }
 
 TEST(RtfTables, partsOfOneTableKeepItsColumnsWhenFitted) {

@@ -199,7 +199,10 @@ void RtfDocumentBuilder::writeBatch(std::span<const RtfTableRow> rows, bool page
     if (!continuesTable) {
         tableColumns_ = {};
     }
-    if (tableCells_ + cells <= MaxTableCells) {
+    // Once a table goes on as paragraphs, its later parts follow: a part written as a table
+    // after them would join them as if they were a table, over their last line.
+    tableAsText_ = (continuesTable && tableAsText_) || tableCells_ + cells > MaxTableCells;
+    if (!tableAsText_) {
         tableCells_ += cells;
         writer.writeTable(rows, pageBreak, continuesTable, tableColumns_);
         startParagraph(); // the one after the table

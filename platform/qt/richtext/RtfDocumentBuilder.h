@@ -70,6 +70,7 @@ private:
     RtfTableRows rows_;
     std::size_t tableCells_ = 0;  // cells written into QTextTables
     bool tableGoesOn_ = false;    // the last rows written were not the table's last
+    bool tableAsText_ = false;    // the last rows written went in as paragraphs
     RtfColumnEdges tableColumns_; // those of the table being written
     int images_ = 0;
     bool paragraphEnded_ = false;
