@@ -123,9 +123,8 @@ QTextBlockFormat rtfBlockFormat(const RtfParagraphState& paragraph) {
     // Qt reads left and right alignment from the paragraph's leading edge, as Word and
     // LibreOffice read \ql and \qr.
     format.setAlignment(paragraph.alignment);
-    if (paragraph.rightToLeft) {
-        format.setLayoutDirection(Qt::RightToLeft);
-    }
+    // A paragraph runs left to right unless marked \rtlpar, whatever script its text starts in.
+    format.setLayoutDirection(paragraph.rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
     format.setLeftMargin(paragraph.leftIndent / TwipsPerPixel);
     format.setRightMargin(paragraph.rightIndent / TwipsPerPixel);
     format.setTextIndent(paragraph.firstIndent / TwipsPerPixel);
