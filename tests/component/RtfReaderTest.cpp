@@ -23,6 +23,7 @@
 #include "platform/qt/richtext/RichTextProperties.h"
 #include "platform/qt/richtext/RichTextReader.h"
 #include "platform/qt/richtext/RtfLexer.h"
+#include "platform/qt/richtext/RtfNumberFormat.h"
 #include "platform/qt/richtext/RtfTableFit.h"
 
 namespace {
@@ -185,6 +186,42 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedCase{"equation_parts_outside_an_equation", "{\\rtf1 {\\mf{\\mnum a}{\\mden b}}}",
                       u"ab"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(RtfNumberFormats, eastAsianAndRightToLeftFormatsCountAsWordDoes) {
+    using F = qtbackend::RtfNumberFormat;
+    struct Row {
+        F format;
+        std::vector<std::int64_t> values;
+        std::u16string expected; // the values' numbers, apart by spaces
+    };
+    const std::vector<Row> rows = {
+        {F::Aiueo, {1, 46, 47, 0}, u"ｱ ﾝ ｱ 0"},
+        {F::IrohaFullWidth, {1, 25, 48, 49}, u"イ ヰ ン イ"},
+        {F::Ganada, {1, 14, 15}, u"가 하 가"},
+        {F::IdeographDigital, {10, 105}, u"一〇 一〇五"},
+        {F::JapaneseCounting, {10, 101, 12345}, u"十 百一 一万二千三百四十五"},
+        {F::ChineseCountingThousand,
+         {11, 101, 10010, 100000000},
+         u"十一 一百零一 一万零一十 100000000"},
+        {F::JapaneseLegal, {10, 1000}, u"壱拾 壱阡"},
+        {F::IdeographLegalTraditional, {101, 12345}, u"壹佰零壹 壹萬貳仟參佰肆拾伍"},
+        {F::KoreanCounting, {10000, 12345}, u"만 만이천삼백사십오"},
+        {F::KoreanLegal, {1, 99, 100}, u"하나 아흔아홉 백"},
+        {F::IdeographZodiacTraditional, {1, 60, 61}, u"甲子 癸亥 61"},
+        {F::IdeographEnclosedCircle, {1, 11}, u"㈠ 11"},
+        {F::EnclosedFullStop, {20, 21}, u"⒛ 21"},
+        {F::Hebrew1, {15, 16, 499, 1000}, u"טו טז תצט 1000"},
+        {F::Hebrew2, {22, 23}, u"ת אא"},
+        {F::ArabicAbjad, {1, 29}, u"ا اا"},
+    };
+    for (const Row& row : rows) {
+        QStringList numbers;
+        for (const std::int64_t value : row.values) {
+            numbers << qtbackend::formatListNumber(value, row.format);
+        }
+        EXPECT_EQ(numbers.join(u' ').toStdU16String(), row.expected) << int(row.format);
+    }
+}
 
 TEST(RtfParagraphs, marginsFitTheDeviceTheyAreLaidOutOn) {
     QTextDocument document;
