@@ -206,6 +206,7 @@ void RtfTableWriter::writeRow(const RtfTableGrid& grid, const std::vector<int>& 
         }
     }
     QTextBlockFormat format;
+    format.setLayoutDirection(Qt::LeftToRight); // the columns run left to right, as the grid
     const int indent = base + static_cast<int>(CellPadding * TwipsPerPixel);
     format.setLeftMargin(indent / TwipsPerPixel);
     format.setProperty(richtext::LeftMarginTwips, indent);
