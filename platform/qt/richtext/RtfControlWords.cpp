@@ -1,5 +1,7 @@
 #include "platform/qt/richtext/RtfControlWords.h"
 
+#include <deque>
+#include <string>
 #include <unordered_map>
 
 #include <QFont>
@@ -37,30 +39,6 @@ constexpr RtfControlWord Table[] = {
     {"footnote", K::Destination, W::Note},
     {"chftn", K::Symbol, W::NoteMark},
     {"ftnalt", K::Flag, W::Endnote},
-    {"ftnnar", K::Flag, W::FootnoteNumbering, int(RtfNumberFormat::Decimal)},
-    {"ftnnalc", K::Flag, W::FootnoteNumbering, int(RtfNumberFormat::LowerLetter)},
-    {"ftnnauc", K::Flag, W::FootnoteNumbering, int(RtfNumberFormat::UpperLetter)},
-    {"ftnnrlc", K::Flag, W::FootnoteNumbering, int(RtfNumberFormat::LowerRoman)},
-    {"ftnnruc", K::Flag, W::FootnoteNumbering, int(RtfNumberFormat::UpperRoman)},
-    {"ftnnchi", K::Flag, W::FootnoteNumbering, int(RtfNumberFormat::Chicago)},
-    {"sftnnar", K::Flag, W::FootnoteNumbering, int(RtfNumberFormat::Decimal)},
-    {"sftnnalc", K::Flag, W::FootnoteNumbering, int(RtfNumberFormat::LowerLetter)},
-    {"sftnnauc", K::Flag, W::FootnoteNumbering, int(RtfNumberFormat::UpperLetter)},
-    {"sftnnrlc", K::Flag, W::FootnoteNumbering, int(RtfNumberFormat::LowerRoman)},
-    {"sftnnruc", K::Flag, W::FootnoteNumbering, int(RtfNumberFormat::UpperRoman)},
-    {"sftnnchi", K::Flag, W::FootnoteNumbering, int(RtfNumberFormat::Chicago)},
-    {"aftnnar", K::Flag, W::EndnoteNumbering, int(RtfNumberFormat::Decimal)},
-    {"aftnnalc", K::Flag, W::EndnoteNumbering, int(RtfNumberFormat::LowerLetter)},
-    {"aftnnauc", K::Flag, W::EndnoteNumbering, int(RtfNumberFormat::UpperLetter)},
-    {"aftnnrlc", K::Flag, W::EndnoteNumbering, int(RtfNumberFormat::LowerRoman)},
-    {"aftnnruc", K::Flag, W::EndnoteNumbering, int(RtfNumberFormat::UpperRoman)},
-    {"aftnnchi", K::Flag, W::EndnoteNumbering, int(RtfNumberFormat::Chicago)},
-    {"saftnnar", K::Flag, W::EndnoteNumbering, int(RtfNumberFormat::Decimal)},
-    {"saftnnalc", K::Flag, W::EndnoteNumbering, int(RtfNumberFormat::LowerLetter)},
-    {"saftnnauc", K::Flag, W::EndnoteNumbering, int(RtfNumberFormat::UpperLetter)},
-    {"saftnnrlc", K::Flag, W::EndnoteNumbering, int(RtfNumberFormat::LowerRoman)},
-    {"saftnnruc", K::Flag, W::EndnoteNumbering, int(RtfNumberFormat::UpperRoman)},
-    {"saftnnchi", K::Flag, W::EndnoteNumbering, int(RtfNumberFormat::Chicago)},
     {"ftnstart", K::Value, W::FootnoteStart, 1},
     {"sftnstart", K::Value, W::FootnoteStart, 1},
     {"aftnstart", K::Value, W::EndnoteStart, 1},
@@ -426,6 +404,40 @@ constexpr RtfControlWord Table[] = {
     {"mdegHide", K::Destination, W::MathPart, int(RtfMathPart::DegreeHidden)},
 };
 
+// The words that number notes are a prefix, for footnotes or endnotes set for the document or
+// its section, and a suffix for the format: \ftnnar, \saftnnruc, \ftnndbnum.
+constexpr std::pair<std::string_view, RtfWord> NoteNumberingPrefixes[] = {
+    {"ftnn", W::FootnoteNumbering},
+    {"sftnn", W::FootnoteNumbering},
+    {"aftnn", W::EndnoteNumbering},
+    {"saftnn", W::EndnoteNumbering},
+};
+
+using F = RtfNumberFormat;
+constexpr std::pair<std::string_view, RtfNumberFormat> NoteNumberingFormats[] = {
+    {"ar", F::Decimal},
+    {"alc", F::LowerLetter},
+    {"auc", F::UpperLetter},
+    {"rlc", F::LowerRoman},
+    {"ruc", F::UpperRoman},
+    {"chi", F::Chicago},
+    {"cnum", F::Circled},
+    {"dbar", F::FullWidth},
+    {"dbnum", F::IdeographDigital},
+    {"dbnumd", F::JapaneseCounting},
+    {"dbnumt", F::JapaneseLegal},
+    {"dbnumk", F::Decimal}, // Kanji numbering 4, which has no rule here
+    {"ganada", F::Ganada},
+    {"chosung", F::Chosung},
+    {"gbnum", F::EnclosedFullStop},
+    {"gbnumd", F::EnclosedParenthesis},
+    {"gbnuml", F::EnclosedCircleChinese},
+    {"gbnumk", F::IdeographEnclosedCircle},
+    {"zodiac", F::IdeographTraditional},
+    {"zodiacd", F::IdeographZodiac},
+    {"zodiacl", F::IdeographZodiacTraditional},
+};
+
 } // namespace
 
 const RtfControlWord* findRtfControlWord(std::string_view name) {
@@ -433,6 +445,16 @@ const RtfControlWord* findRtfControlWord(std::string_view name) {
         std::unordered_map<std::string_view, const RtfControlWord*> map;
         for (const RtfControlWord& entry : Table) {
             map.emplace(entry.name, &entry);
+        }
+        static std::deque<std::string> names; // stable, for the views the words keep
+        static std::deque<RtfControlWord> noteNumbering;
+        for (const auto& [prefix, word] : NoteNumberingPrefixes) {
+            for (const auto& [suffix, format] : NoteNumberingFormats) {
+                const std::string_view joined =
+                    names.emplace_back(std::string(prefix) + std::string(suffix));
+                map.emplace(joined, &noteNumbering.emplace_back(
+                                        RtfControlWord{joined, K::Flag, word, int(format)}));
+            }
         }
         return map;
     }();
