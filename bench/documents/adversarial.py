@@ -1,6 +1,7 @@
 """Adversarial documents: RTF and plain text files under 1 MB made to be expensive (thousands of
 fonts and sizes, deep nesting, huge binary data, giant tables, words without end, a format for
-every word, an equation of thousands of parts, text written twice nested deep). Each is timed
+every word, an equation of thousands of parts, text written twice nested deep, paragraph styles
+based on one another and named over and over). Each is timed
 from the start to its job handed to the print server (the person answering the Print dialog left
 out), with its pages and peak memory. No such file may take more than 2 s; the slowest is reported."""
 
@@ -86,6 +87,14 @@ def text_versions():
     return "{\\rtf1 " + "{\\upr{x " * depth + "}" * (2 * depth) + "}"
 
 
+def styles_every_paragraph():
+    """A chain of 39 paragraph styles of 70 words each, every paragraph naming four of them."""
+    words = "".join(f"\\b\\i\\fs{20 + i}\\li{i * 10}\\sb{i}\\f0\\cf0\\ql" for i in range(10))
+    sheet = "".join(f"{{\\s{k}\\sbasedon{k - 1}{words} s{k};}}" for k in range(1, 40))
+    return repeat_to_limit("{\\rtf1{\\fonttbl{\\f0 Arial;}}{\\stylesheet" + sheet + "}",
+                           "\\pard\\s39\\s38\\s37\\s36 x\\par\n", "}")
+
+
 def long_line_text():
     return "abcdefghij" * 99000
 
@@ -101,6 +110,7 @@ DOCUMENTS = {
     "colour-every-word.rtf": colour_every_word,
     "equation-parts.rtf": equation_parts,
     "text-versions.rtf": text_versions,
+    "styles-every-paragraph.rtf": styles_every_paragraph,
     "long-line.txt": long_line_text,
 }
 

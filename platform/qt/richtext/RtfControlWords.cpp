@@ -33,6 +33,9 @@ constexpr RtfControlWord Table[] = {
     {"pntext", K::Destination, W::ListText},
     {"upr", K::Flag, W::TextVersions},
     {"ud", K::Destination, W::UnicodeVersion},
+    {"stylesheet", K::Destination, W::StyleSheet},
+    {"s", K::Value, W::ParagraphStyle, 0},
+    {"sbasedon", K::Value, W::StyleBasedOn, -1},
     {"nesttableprops", K::Destination, W::NestedTableProperties},
 
     // Notes and fields
@@ -97,7 +100,6 @@ constexpr RtfControlWord Table[] = {
     {"pgdsctbl", K::Destination, W::Skipped},
     {"revtbl", K::Destination, W::Skipped},
     {"rsidtbl", K::Destination, W::Skipped},
-    {"stylesheet", K::Destination, W::Skipped},
     {"subject", K::Destination, W::Skipped},
     {"tc", K::Destination, W::Skipped},
     {"template", K::Destination, W::Skipped},

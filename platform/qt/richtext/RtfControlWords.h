@@ -27,6 +27,9 @@ enum class RtfWord {
     NestedTableProperties,
     TextVersions,   // \upr: an ANSI version of some text, then its Unicode version
     UnicodeVersion, // \ud
+    StyleSheet,
+    ParagraphStyle, // \sN
+    StyleBasedOn,
     // Notes and fields
     Note,
     NoteMark,

@@ -94,6 +94,10 @@ void RtfReader::startGroup() {
     RtfGroupState copy = stack_.back();
     copy.skipping = 0; // fallback text never runs past a brace
     copy.skippingTrail = false;
+    if (copy.destination == RtfDestination::StyleSheet) {
+        copy.destination = RtfDestination::StyleDefinition;
+        styles_.beginStyle();
+    }
     stack_.push_back(std::move(copy));
 }
 
@@ -119,6 +123,10 @@ void RtfReader::endGroup() {
         // follows the group is not RTF.
         finish();
         return;
+    }
+    if (state().destination == RtfDestination::StyleDefinition &&
+        stack_[stack_.size() - 2].destination == RtfDestination::StyleSheet) {
+        styles_.endStyle();
     }
     lists_.endGroup(stack_.back(), stack_[stack_.size() - 2]);
     endDrawingGroup();
@@ -152,6 +160,10 @@ void RtfReader::controlWord(const RtfToken& token) {
         return;
     }
     if (word == nullptr) {
+        return;
+    }
+    if (state().destination == RtfDestination::StyleDefinition) {
+        defineStyle(*word, token);
         return;
     }
     if (state().destination == RtfDestination::NestedRow) {
@@ -300,6 +312,8 @@ void RtfReader::text(std::string_view bytes) {
     case RtfDestination::Shape:
     case RtfDestination::PictureProperty:
     case RtfDestination::Object:
+    case RtfDestination::StyleSheet:
+    case RtfDestination::StyleDefinition: // a style's name
         break;
     default:
         lists_.text(state().destination, bytes);

@@ -23,6 +23,7 @@
 #include "platform/qt/richtext/RtfPictures.h"
 #include "platform/qt/richtext/RtfShapes.h"
 #include "platform/qt/richtext/RtfState.h"
+#include "platform/qt/richtext/RtfStyleSheet.h"
 #include "platform/qt/richtext/SystemFamilies.h"
 
 class QTextDocument;
@@ -59,6 +60,10 @@ private:
     void controlWord(const RtfToken& token);
     void controlSymbol(char character);
     void readUnicodeVersion();
+    // The style sheet (RtfReaderStyles.cpp): a word of a style's definition; a paragraph names
+    // its style.
+    void defineStyle(const RtfControlWord& word, const RtfToken& token);
+    void applyStyle(std::int32_t style);
     bool skipFallback();
 
     // Control words by kind
@@ -152,6 +157,8 @@ private:
     std::size_t overflowDepth_ = 0;
     bool ignorableNext_ = false;
     bool unicodeVersionNext_ = false; // the ANSI version before it was passed over
+    RtfStyleSheet styles_;
+    int stylesApplied_ = 0; // since the last \pard
     std::size_t versionsScannedTo_ = 0;
     bool finished_ = false;
 

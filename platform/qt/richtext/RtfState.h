@@ -47,6 +47,8 @@ enum class RtfDestination {
     PictureProperty,
     ListPicture, // \listpicture: the pictures of picture bullets
     Object,
+    StyleSheet,
+    StyleDefinition, // one style of the style sheet
 };
 
 // The character formatting in force, as the control words of a group set it.

@@ -32,6 +32,10 @@ void RtfReader::destination(const RtfControlWord& word, std::int32_t parameter) 
         destination = RtfDestination::ColorTable;
         colors_.begin();
         break;
+    case RtfWord::StyleSheet:
+        destination =
+            destination == RtfDestination::Body ? RtfDestination::StyleSheet : RtfDestination::Skip;
+        break;
     case RtfWord::NestedTableProperties:
         destination =
             destination == RtfDestination::Body ? RtfDestination::NestedRow : RtfDestination::Skip;
@@ -136,6 +140,7 @@ bool RtfReader::paragraphFlag(const RtfControlWord& word) {
     switch (word.word) {
     case RtfWord::ParagraphDefault:
         paragraph = RtfParagraphState{};
+        stylesApplied_ = 0;
         return true;
     case RtfWord::Align:
         paragraph.alignment = static_cast<Qt::Alignment>(word.value);
@@ -219,6 +224,10 @@ void RtfReader::toggle(const RtfControlWord& word, bool on) {
 }
 
 void RtfReader::value(const RtfControlWord& word, std::int32_t parameter) {
+    if (word.word == RtfWord::ParagraphStyle) {
+        applyStyle(parameter);
+        return;
+    }
     if (lists_.value(word, parameter, state()) || characterValue(word, parameter) ||
         paragraphValue(word, parameter) || noteOrFieldValue(word, parameter)) {
         return;
