@@ -178,18 +178,31 @@ void RtfReader::controlWord(const RtfToken& token) {
         destination(*word, token.hasParameter ? token.parameter : word->value);
         break;
     case RtfWordKind::Flag:
-        flag(*word);
-        break;
     case RtfWordKind::Toggle:
-        toggle(*word, !token.hasParameter || token.parameter != 0);
-        break;
     case RtfWordKind::Value:
-        value(*word, token.hasParameter ? token.parameter : word->value);
+        formattingWord(*word, token.hasParameter, token.parameter);
         break;
     case RtfWordKind::Symbol:
         if (state().destination == RtfDestination::Body) {
             symbol(*word);
         }
+        break;
+    }
+}
+
+void RtfReader::formattingWord(const RtfControlWord& word, bool hasParameter,
+                               std::int32_t parameter) {
+    switch (word.kind) {
+    case RtfWordKind::Flag:
+        flag(word);
+        break;
+    case RtfWordKind::Toggle:
+        toggle(word, !hasParameter || parameter != 0);
+        break;
+    case RtfWordKind::Value:
+        value(word, hasParameter ? parameter : word.value);
+        break;
+    default:
         break;
     }
 }

@@ -59,6 +59,8 @@ private:
     void endGroup();
     void controlWord(const RtfToken& token);
     void controlSymbol(char character);
+    // A flag, toggle or value word, with its parameter where it has one.
+    void formattingWord(const RtfControlWord& word, bool hasParameter, std::int32_t parameter);
     void readUnicodeVersion();
     // The style sheet (RtfReaderStyles.cpp): a word of a style's definition; a paragraph names
     // its style.

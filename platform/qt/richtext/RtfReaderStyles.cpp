@@ -34,20 +34,7 @@ void RtfReader::applyStyle(std::int32_t style) {
     }
     ++stylesApplied_;
     for (const RtfStyleWord& styleWord : styles_.words(style)) {
-        const RtfControlWord& word = *styleWord.word;
-        switch (word.kind) {
-        case RtfWordKind::Flag:
-            flag(word);
-            break;
-        case RtfWordKind::Toggle:
-            toggle(word, !styleWord.hasParameter || styleWord.parameter != 0);
-            break;
-        case RtfWordKind::Value:
-            value(word, styleWord.hasParameter ? styleWord.parameter : word.value);
-            break;
-        default:
-            break;
-        }
+        formattingWord(*styleWord.word, styleWord.hasParameter, styleWord.parameter);
     }
 }
 

@@ -27,7 +27,7 @@ public:
     static constexpr std::size_t MaxWords = 64;
     static constexpr int MaxBaseDepth = 16;
 
-    // A style's group begins and ends; without \sN it is style 0, as the spec has it.
+    // A style's group begins and ends; one without \sN is style 0, the Normal style.
     void beginStyle();
     void endStyle();
     void setNumber(std::int32_t number) { defining_.number = number; }
