@@ -97,6 +97,20 @@ QString symbolText(const std::vector<std::string>& words, CodePageDecoder& decod
     return decoder.decode(std::string(1, static_cast<char>(*code)), codePage);
 }
 
+// MACROBUTTON macro display text: Word shows the text, and runs the macro on a double click.
+QString macroButtonText(const std::vector<std::string>& words, CodePageDecoder& decoder,
+                        int codePage) {
+    std::string shown;
+    for (std::size_t i = 2; i < words.size(); ++i) {
+        if (words[i] == "\\*") {
+            ++i; // a general switch, \* MERGEFORMAT, formats the text and is no part of it
+            continue;
+        }
+        shown += (shown.empty() ? "" : " ") + words[i];
+    }
+    return decoder.decode(shown, codePage);
+}
+
 } // namespace
 
 QString fieldFallbackText(const RtfField& field, CodePageDecoder& decoder, int codePage) {
@@ -107,6 +121,9 @@ QString fieldFallbackText(const RtfField& field, CodePageDecoder& decoder, int c
     const std::string kind = upper(words[0]);
     if (kind == "SYMBOL") {
         return symbolText(words, decoder, codePage);
+    }
+    if (kind == "MACROBUTTON") {
+        return macroButtonText(words, decoder, codePage);
     }
     const std::int32_t chosen = field.formResult >= 0 ? field.formResult : field.formDefault;
     if (kind == "FORMCHECKBOX") {

@@ -26,9 +26,9 @@ struct RtfField {
     static constexpr std::size_t MaxFormEntries = 64;
 };
 
-// The text a field prints when its result holds none: the character of a SYMBOL field, the box
-// of a check box, the chosen entry of a drop-down list, the default of a text box; empty for
-// other fields. Bytes are read in the code page given.
+// The text a field prints when its result holds none: the character of a SYMBOL field, the
+// display text of a MACROBUTTON, the box of a check box, the chosen entry of a drop-down list,
+// the default of a text box; empty for other fields. Bytes are read in the code page given.
 QString fieldFallbackText(const RtfField& field, CodePageDecoder& decoder, int codePage);
 
 } // namespace qtbackend

@@ -41,10 +41,17 @@ void RtfReader::destination(const RtfControlWord& word, std::int32_t parameter) 
             destination == RtfDestination::Body ? RtfDestination::NestedRow : RtfDestination::Skip;
         break;
     case RtfWord::FieldResult:
+        // A field nested in an instruction gives its result to the instruction, as in Word:
+        // MathType's equation numbers are SEQ fields inside a MACROBUTTON.
+        if (destination != RtfDestination::Body &&
+            destination != RtfDestination::FieldInstruction) {
+            destination = RtfDestination::Skip;
+        }
+        break;
     case RtfWord::ListText:
         if (destination != RtfDestination::Body) {
             destination = RtfDestination::Skip;
-        } else if (word.word == RtfWord::ListText) {
+        } else {
             beginNumberText();
         }
         break;
