@@ -36,6 +36,9 @@ constexpr RtfControlWord Table[] = {
     {"stylesheet", K::Destination, W::StyleSheet},
     {"s", K::Value, W::ParagraphStyle, 0},
     {"sbasedon", K::Value, W::StyleBasedOn, -1},
+    {"cs", K::Value, W::OtherStyle, 0},
+    {"ds", K::Value, W::OtherStyle, 0},
+    {"ts", K::Value, W::OtherStyle, 0},
     {"nesttableprops", K::Destination, W::NestedTableProperties},
 
     // Notes and fields

@@ -30,6 +30,7 @@ enum class RtfWord {
     StyleSheet,
     ParagraphStyle, // \sN
     StyleBasedOn,
+    OtherStyle, // \csN, \dsN, \tsN: character, section and table styles, which are not kept
     // Notes and fields
     Note,
     NoteMark,

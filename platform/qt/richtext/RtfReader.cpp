@@ -52,6 +52,11 @@ void RtfReader::handle(const RtfToken& token) {
     if (token.kind != RtfToken::Kind::ControlWord) {
         ignorableNext_ = false;
     }
+    const bool firstInGroup = groupJustOpened_;
+    groupJustOpened_ = token.kind == RtfToken::Kind::GroupStart;
+    if (token.kind == RtfToken::Kind::ControlSymbol && token.symbol == '*') {
+        starOpenedGroup_ = firstInGroup;
+    }
 
     switch (token.kind) {
     case RtfToken::Kind::GroupStart:
@@ -154,8 +159,11 @@ void RtfReader::controlWord(const RtfToken& token) {
         return;
     }
     const RtfControlWord* word = findRtfControlWord(token.name);
-    if (ignorable && (word == nullptr || word->kind != RtfWordKind::Destination ||
-                      word->word == RtfWord::Skipped)) {
+    // \* skips a group whose destination is unknown. Some writers put it before a known
+    // formatting word in the middle of a group, {\b0\*\cs7 text}, where Word and LibreOffice
+    // read the word and print the text.
+    if (ignorable && (word == nullptr || word->word == RtfWord::Skipped ||
+                      (word->kind != RtfWordKind::Destination && starOpenedGroup_))) {
         state().destination = RtfDestination::Skip;
         return;
     }

@@ -157,7 +157,9 @@ private:
     RtfLexer* lexer_ = nullptr;
     std::vector<RtfGroupState> stack_;
     std::size_t overflowDepth_ = 0;
-    bool ignorableNext_ = false;
+    bool ignorableNext_ = false;   // \* came before the next control word
+    bool starOpenedGroup_ = false; // and was the first token of its group
+    bool groupJustOpened_ = false;
     bool unicodeVersionNext_ = false; // the ANSI version before it was passed over
     RtfStyleSheet styles_;
     int stylesApplied_ = 0; // since the last \pard

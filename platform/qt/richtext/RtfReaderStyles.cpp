@@ -15,7 +15,7 @@ constexpr int MaxStylesPerParagraph = 2;
 
 void RtfReader::defineStyle(const RtfControlWord& word, const RtfToken& token) {
     const std::int32_t parameter = token.hasParameter ? token.parameter : word.value;
-    if (word.kind == RtfWordKind::Destination) {
+    if (word.kind == RtfWordKind::Destination || word.word == RtfWord::OtherStyle) {
         state().destination = RtfDestination::Skip;
     } else if (word.word == RtfWord::ParagraphStyle) {
         styles_.setNumber(parameter);
