@@ -19,7 +19,7 @@
 // size=<pt> family=<name> color=#rrggbb !color background=#rrggbb super sub caps. Block
 // properties: align=left|center|right|justify left= right= indent= top= bottom= (1/96 inch),
 // page-break !page-break line=proportional:<percent>|fixed:<px>|minimum:<px> tabs=<n>
-// first-tab=<px from the start of the first line> direction=ltr|rtl.
+// first-tab=<px from the start of the first line> first-tabs=<px>,<px>,... direction=ltr|rtl.
 
 #include <cmath>
 #include <string>
@@ -274,6 +274,14 @@ QString checkBlock(const QTextBlock& block, const QString& property) {
     }
     if (name == "first-tab") {
         return compare(format.tabPositions().value(0).position);
+    }
+    if (name == "first-tabs") {
+        // The first stops, after which more may follow.
+        QStringList actual;
+        for (const QTextOption::Tab& tab : format.tabPositions().mid(0, value.count(',') + 1)) {
+            actual << QString::number(tab.position);
+        }
+        return actual.join(',') == value ? QString() : property + ", found " + actual.join(',');
     }
     if (name == "direction") {
         // The direction the text is laid out in, which Qt guesses from it where none is set.

@@ -35,10 +35,18 @@ void setLineSpacing(QTextBlockFormat& format, const RtfParagraphState& paragraph
     }
 }
 
+// Default stops are written out to this far from the text area's edge (Word's widest page), and
+// no more of them than this.
+constexpr std::int32_t DefaultStopsReach = 31680;
+constexpr int MaxDefaultStops = 16;
+
 // RTF measures tab stops from the text area's edge, Qt from where the first line starts. A
 // hanging indent is a tab stop of its own, as word processors treat it, unless a set one comes
-// first.
-void setTabStops(QTextBlockFormat& format, const RtfParagraphState& paragraph) {
+// first. Past the set stops, a word processor stops at multiples of the default distance from the
+// edge, where Qt counts them from the line's start: after an indent that is no multiple of the
+// distance, they are set here.
+void setTabStops(QTextBlockFormat& format, const RtfParagraphState& paragraph,
+                 std::int32_t defaultTab) {
     const std::int32_t lineStart = paragraph.leftIndent + paragraph.firstIndent;
     QList<QTextOption::Tab> tabs;
     std::size_t key = 0;
@@ -55,8 +63,20 @@ void setTabStops(QTextBlockFormat& format, const RtfParagraphState& paragraph) {
         key = qHashMulti(key, tab.position, int(tab.type));
         setStopBeforeIndent = setStopBeforeIndent || tab.position <= paragraph.leftIndent;
     }
+    std::int32_t lastStop = lineStart;
+    for (const RtfTabStop& tab : paragraph.tabs) {
+        lastStop = std::max(lastStop, tab.position);
+    }
     if (paragraph.firstIndent < 0 && !setStopBeforeIndent) {
         tabs.append(QTextOption::Tab(-paragraph.firstIndent / TwipsPerPixel, QTextOption::LeftTab));
+        lastStop = std::max(lastStop, paragraph.leftIndent);
+    }
+    if (defaultTab > 0 && lineStart % defaultTab != 0) {
+        std::int32_t stop = (std::max(lastStop, 0) / defaultTab + 1) * defaultTab;
+        for (int i = 0; i < MaxDefaultStops && stop <= DefaultStopsReach; ++i, stop += defaultTab) {
+            tabs.append(QTextOption::Tab((stop - lineStart) / TwipsPerPixel, QTextOption::LeftTab));
+        }
+        key = qHashMulti(key, defaultTab);
     }
     if (tabs.isEmpty()) {
         return;
@@ -118,7 +138,7 @@ QTextCharFormat rtfCharFormat(const RtfCharacterState& character, const RtfFont*
     return format;
 }
 
-QTextBlockFormat rtfBlockFormat(const RtfParagraphState& paragraph) {
+QTextBlockFormat rtfBlockFormat(const RtfParagraphState& paragraph, std::int32_t defaultTab) {
     QTextBlockFormat format;
     // Qt reads left and right alignment from the paragraph's leading edge, as Word and
     // LibreOffice read \ql and \qr.
@@ -139,7 +159,7 @@ QTextBlockFormat rtfBlockFormat(const RtfParagraphState& paragraph) {
     setTwips(richtext::RightMarginTwips, paragraph.rightIndent);
     setTwips(richtext::TextIndentTwips, paragraph.firstIndent);
     setLineSpacing(format, paragraph);
-    setTabStops(format, paragraph);
+    setTabStops(format, paragraph, defaultTab);
     if (paragraph.pageBreakBefore) {
         format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
     }

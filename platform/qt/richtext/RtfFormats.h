@@ -47,7 +47,8 @@ private:
 };
 
 // The Qt format of a paragraph in this state. Lengths go in as 1/96 inch; the side margins and
-// first-line indent are kept in twips as well (see RichTextProperties.h).
-QTextBlockFormat rtfBlockFormat(const RtfParagraphState& paragraph);
+// first-line indent are kept in twips as well (see RichTextProperties.h). Tabs past the set stops
+// stop at multiples of defaultTab twips.
+QTextBlockFormat rtfBlockFormat(const RtfParagraphState& paragraph, std::int32_t defaultTab);
 
 } // namespace qtbackend

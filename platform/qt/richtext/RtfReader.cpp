@@ -547,7 +547,7 @@ QTextCharFormat RtfReader::charFormat(const RtfCharacterState& character) {
 QTextBlockFormat RtfReader::blockFormat() const {
     const RtfParagraphState& paragraph = stack_.back().paragraph;
     const std::optional<RtfParagraphState> listItem = lists_.withListIndents(paragraph);
-    return rtfBlockFormat(listItem ? *listItem : paragraph);
+    return rtfBlockFormat(listItem ? *listItem : paragraph, defaultTab_);
 }
 
 } // namespace qtbackend

@@ -259,7 +259,8 @@ void RtfReader::value(const RtfControlWord& word, std::int32_t parameter) {
         break;
     case RtfWord::DefaultTab:
         if (parameter > 0) {
-            builder_.setDefaultTabStop(std::min(parameter, MaxTwips) / richtext::TwipsPerPixel);
+            defaultTab_ = std::min(parameter, MaxTwips);
+            builder_.setDefaultTabStop(defaultTab_ / richtext::TwipsPerPixel);
         }
         break;
     case RtfWord::AnsiCodePage:
