@@ -222,7 +222,10 @@ RtfLists::ItemNumber RtfLists::number(const RtfParagraphState& paragraph) {
             return std::any_of(run.text.begin(), run.text.end(),
                                [](QChar c) { return !c.isSpace(); });
         });
-    if (!shows && !number.text.isEmpty()) {
+    // Word and LibreOffice number a list paragraph from its list's definition and pass over the
+    // number text written for older readers, which some writers get wrong (pandoc's \tab
+    // before the bullet); the written text counts where the definition gives none.
+    if ((list != nullptr || !shows) && !number.text.isEmpty()) {
         item.written.clear();
         item.counted = number;
     }

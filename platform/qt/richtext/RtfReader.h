@@ -160,7 +160,7 @@ private:
     bool ignorableNext_ = false;   // \* came before the next control word
     bool starOpenedGroup_ = false; // and was the first token of its group
     bool groupJustOpened_ = false;
-    std::int32_t defaultTab_ = 720; // \deftab, twips
+    std::int32_t defaultTab_ = 720;   // \deftab, twips
     bool unicodeVersionNext_ = false; // the ANSI version before it was passed over
     RtfStyleSheet styles_;
     int stylesApplied_ = 0; // since the last \pard
