@@ -10,6 +10,11 @@ LibreOffice's PDF of the file beside those in Quillet's job: a picture LibreOffi
 every page, in a header, counts once. Wrong letters: words Quillet prints that the reference lacks entirely and
 that hold a non-ASCII letter, the mark of text decoded through the wrong code page.
 
+The measure itself loses words: pdftotext reads right-to-left lines in its own order, and
+LibreOffice's text export writes list symbols and field results its print does not. So the same
+measure also scores LibreOffice's own PDF of the file, and a file passes where Quillet reaches
+98 %, or reaches what LibreOffice's own print reaches.
+
 LibreOffice's text, picture count and version are cached in CORPUS/.reference/, keyed by the
 file's SHA-256; Quillet's jobs and the words each file lost go to BUILD/rtf-fidelity/CORPUS/."""
 
@@ -80,7 +85,7 @@ class References:
             return False
         cached = json.loads(entry.read_text())
         return (cached["sha256"] == sha256(rtf) and cached["libreoffice"] == self.version
-                and "picture_objects" in cached)
+                and "pdf_words" in cached)
 
     def prepare(self, files):
         """Converts every file whose cached reference is missing or stale, in one LibreOffice
@@ -104,7 +109,8 @@ class References:
                 entry = {"sha256": sha256(rtf), "libreoffice": self.version,
                          "opened": text.exists() and pdf.exists(),
                          "text": text.read_text(errors="replace") if text.exists() else "",
-                         "picture_objects": pdf_pictures(pdf) if pdf.exists() else 0}
+                         "picture_objects": pdf_pictures(pdf) if pdf.exists() else 0,
+                         "pdf_words": pdf_words(pdf) if pdf.exists() else {}}
                 self._entry(rtf).write_text(json.dumps(entry, ensure_ascii=False))
 
     def get(self, rtf):
@@ -162,6 +168,7 @@ def measure(bench, refs, rtf, jobs):
     job, note = print_with_quillet(bench, rtf, jobs)
     printed = pdf_words(job) if job else collections.Counter()
     matched = sum((reference & printed).values())
+    own = sum((reference & collections.Counter(ref["pdf_words"])).values())
     extra = printed - reference
     wrong = {w: n for w, n in extra.items() if w not in reference and has_foreign_letter(w)}
     lost = reference - printed
@@ -171,6 +178,7 @@ def measure(bench, refs, rtf, jobs):
     total = sum(reference.values())
     return {"name": rtf.name, "words": total, "matched": matched,
             "score": 100.0 * matched / total if total else 100.0,
+            "lo_print": 100.0 * own / total if total else 100.0,
             "lo_pictures": ref["picture_objects"], "pictures": pdf_pictures(job) if job else 0,
             "wrong": sum(wrong.values()), "note": note or ", ".join(
                 w for w, _ in lost.most_common(4)), "opened": ref["opened"]}
@@ -179,16 +187,19 @@ def measure(bench, refs, rtf, jobs):
 def report(corpus, results, names):
     print(f"RTF fidelity of {corpus}: {len(results)} files; LibreOffice's words printed by "
           "Quillet, pictures (LibreOffice / Quillet), wrong-letter words")
-    print(f"{'file':44} {'writer':26} {'words':>6} {'score':>7} {'pict':>7} {'wrong':>5}  "
-          "most lost / note")
+    print(f"{'file':44} {'writer':26} {'words':>6} {'score':>7} {'LO pdf':>7} {'pict':>7} "
+          f"{'wrong':>5}  most lost / note")
     for r in sorted(results, key=lambda r: r["score"]):
         pictures = f"{r['lo_pictures']}/{r['pictures']}"
         print(f"{r['name'][:44]:44} {names.get(r['name'], '?')[:26]:26} {r['words']:6d} "
-              f"{r['score']:6.1f}% {pictures:>7} {r['wrong']:5d}  {r['note'][:60]}")
+              f"{r['score']:6.1f}% {r['lo_print']:6.1f}% {pictures:>7} {r['wrong']:5d}  "
+              f"{r['note'][:60]}")
     print("\ndistribution of scores")
     for label, low, high in BANDS:
         count = sum(1 for r in results if low <= r["score"] < high)
         print(f"  {label:10} {count:4d} files")
+    passed = sum(1 for r in results if r["score"] >= min(98, r["lo_print"]))
+    print(f"  at 98 % or at LibreOffice's own print's score: {passed} of {len(results)} files")
     words_total = sum(r["words"] for r in results)
     matched = sum(r["matched"] for r in results)
     print(f"overall share: {100.0 * matched / max(words_total, 1):.1f} % of {words_total} "
