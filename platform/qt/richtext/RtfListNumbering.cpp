@@ -62,7 +62,7 @@ RtfListNumber RtfListNumbering::next(const RtfListDefinition& list, std::int32_t
                 formatListNumber(value, shownFormat(levels[shown], item.legal && shown < index));
         }
     }
-    return {text + listNumberFollower(item.follow), item.font};
+    return {text + listNumberFollower(item.follow), item.font, item.halfPoints};
 }
 
 RtfListNumber RtfListNumbering::next(const RtfParagraphNumbering& numbering,

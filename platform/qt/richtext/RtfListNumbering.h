@@ -14,8 +14,9 @@ struct RtfListDefinition;
 
 // What a list item prints before its text.
 struct RtfListNumber {
-    QString text;           // with the tab or space that follows the number
-    std::int32_t font = -1; // the number's own font; -1: the paragraph's
+    QString text;                // with the tab or space that follows the number
+    std::int32_t font = -1;      // the number's own font; -1: the paragraph's
+    std::int32_t halfPoints = 0; // the number's own size; 0: the paragraph's
 };
 
 // What follows a list level's number (\levelfollow): a tab, a space (1) or nothing (2).

@@ -172,6 +172,9 @@ void RtfListTable::endLevel(const RtfGroupState& ending, const RtfGroupState& pa
     if (ending.character.font != parent.character.font) {
         level_.font = ending.character.font;
     }
+    if (ending.character.halfPoints != parent.character.halfPoints) {
+        level_.halfPoints = ending.character.halfPoints;
+    }
     if (ending.paragraph.leftIndentGiven) {
         level_.leftIndent = ending.paragraph.leftIndent;
     }
@@ -189,10 +192,17 @@ void RtfListTable::endLevel(const RtfGroupState& ending, const RtfGroupState& pa
 }
 
 // The level text holds its length first, then the text; \levelnumbers gives the places (from 1)
-// of the characters that stand for level numbers.
+// of the characters that stand for level numbers. A level without a font of its own is in the
+// document's code page, unless the default font names a script of its own: Word writes a
+// Chinese level text under a Western default font.
 QString RtfListTable::levelText() const {
-    const QString decoded = text_.decode(fonts_.find(level_.font), decoder_, documentCodePage_)
-                                .left(textLength_.value_or(0));
+    const RtfFont* font = fonts_.find(level_.font);
+    if (level_.font < 0 && font != nullptr && font->symbol == SymbolFont::None &&
+        (font->codePage <= 0 || font->codePage == 1252)) {
+        font = nullptr;
+    }
+    const QString decoded =
+        text_.decode(font, decoder_, documentCodePage_).left(textLength_.value_or(0));
     QString text;
     for (qsizetype i = 0; i < decoded.size(); ++i) {
         const QChar c = decoded.at(i);

@@ -24,11 +24,12 @@ enum class RtfWord;
 struct RtfListLevel {
     RtfNumberFormat format = RtfNumberFormat::Decimal;
     std::int32_t start = 1;
-    std::int32_t follow = 0;   // \levelfollow: 0 a tab, 1 a space, 2 nothing after the number
-    bool legal = false;        // the numbers of the levels above in decimal
-    bool noRestart = false;    // not counted again from the start when a level above advances
-    std::int32_t font = -1;    // the number's own font; -1: the paragraph's
-    std::int32_t picture = -1; // \levelpicture: the \listpicture picture the bullet shows
+    std::int32_t follow = 0;     // \levelfollow: 0 a tab, 1 a space, 2 nothing after the number
+    bool legal = false;          // the numbers of the levels above in decimal
+    bool noRestart = false;      // not counted again from the start when a level above advances
+    std::int32_t font = -1;      // the number's own font; -1: the paragraph's
+    std::int32_t halfPoints = 0; // the number's own size; 0: the paragraph's
+    std::int32_t picture = -1;   // \levelpicture: the \listpicture picture the bullet shows
     std::optional<std::int32_t> leftIndent;
     std::optional<std::int32_t> firstIndent;
     // The number as the level writes it; characters 0 to 8 stand for the numbers of levels 1 to 9.

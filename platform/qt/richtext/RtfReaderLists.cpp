@@ -32,11 +32,14 @@ void RtfReader::placeListNumber() {
     if (number.counted.text.isEmpty() || state().character.hidden) {
         return;
     }
-    // The counted number takes the paragraph's character formatting, in its level's font where
-    // it has one, without the marks that belong to the text.
+    // The counted number takes the paragraph's character formatting, in its level's font and
+    // size where it has them, without the marks that belong to the text.
     RtfCharacterState character = state().character;
     if (number.counted.font >= 0) {
         character.font = number.counted.font;
+    }
+    if (number.counted.halfPoints > 0) {
+        character.halfPoints = number.counted.halfPoints;
     }
     character.underline = QTextCharFormat::NoUnderline;
     character.strike = false;
