@@ -9,6 +9,16 @@ namespace qtbackend {
 
 namespace {
 
+QString withoutSpaces(const QString& text) {
+    QString visible;
+    for (const QChar c : text) {
+        if (!c.isSpace()) {
+            visible += c;
+        }
+    }
+    return visible;
+}
+
 using D = RtfDestination;
 
 constexpr std::int32_t MaxTwips = 31680;
@@ -217,15 +227,17 @@ RtfLists::ItemNumber RtfLists::number(const RtfParagraphState& paragraph) {
         run.text =
             RtfNumberText::mapSymbols(run.text, font != nullptr ? font->symbol : SymbolFont::None);
     }
-    const bool shows =
-        std::any_of(item.written.begin(), item.written.end(), [](const RtfNumberRun& run) {
-            return std::any_of(run.text.begin(), run.text.end(),
-                               [](QChar c) { return !c.isSpace(); });
-        });
-    // Word and LibreOffice number a list paragraph from its list's definition and pass over the
-    // number text written for older readers, which some writers get wrong (pandoc's \tab
-    // before the bullet); the written text counts where the definition gives none.
-    if ((list != nullptr || !shows) && !number.text.isEmpty()) {
+    QString writtenText;
+    for (const RtfNumberRun& run : item.written) {
+        writtenText += run.text;
+    }
+    // The written number text is Word's own rendering of the number and goes first. Where it
+    // shows nothing, or the same number spaced otherwise (pandoc writes a tab before the bullet),
+    // the number is the one counted from the list, laid out as its definition says.
+    const QString shown = withoutSpaces(writtenText);
+    const bool respaced =
+        list != nullptr && shown == withoutSpaces(number.text) && writtenText != number.text;
+    if ((shown.isEmpty() || respaced) && !number.text.isEmpty()) {
         item.written.clear();
         item.counted = number;
     }
