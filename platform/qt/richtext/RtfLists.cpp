@@ -232,11 +232,11 @@ RtfLists::ItemNumber RtfLists::number(const RtfParagraphState& paragraph) {
         writtenText += run.text;
     }
     // The written number text is Word's own rendering of the number and goes first. Where it
-    // shows nothing, or the same number spaced otherwise (pandoc writes a tab before the bullet),
-    // the number is the one counted from the list, laid out as its definition says.
+    // shows nothing, or the same number after a tab (pandoc's, which moves the number off the
+    // line's start), the number is the one counted from the list, laid out as its definition says.
     const QString shown = withoutSpaces(writtenText);
     const bool respaced =
-        list != nullptr && shown == withoutSpaces(number.text) && writtenText != number.text;
+        list != nullptr && writtenText.startsWith(u'\t') && shown == withoutSpaces(number.text);
     if ((shown.isEmpty() || respaced) && !number.text.isEmpty()) {
         item.written.clear();
         item.counted = number;
