@@ -43,6 +43,14 @@ RtfListNumber RtfListNumbering::next(const RtfListDefinition& list, std::int32_t
     Counters& counters = lists_[list.counterKey];
     counters.value[index] = counters.used[index] ? counters.value[index] + 1 : levels[index].start;
     counters.used[index] = true;
+    // A level skipped on the way down counts as used at its start, as in Word: the next item at
+    // that level is its second.
+    for (std::size_t above = 0; above < index && above < levels.size(); ++above) {
+        if (!counters.used[above]) {
+            counters.value[above] = levels[above].start;
+            counters.used[above] = true;
+        }
+    }
     for (std::size_t below = index + 1; below < Levels; ++below) {
         if (below >= levels.size() || !levels[below].noRestart) {
             counters.used[below] = false;
