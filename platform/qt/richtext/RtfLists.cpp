@@ -231,13 +231,14 @@ RtfLists::ItemNumber RtfLists::number(const RtfParagraphState& paragraph) {
     for (const RtfNumberRun& run : item.written) {
         writtenText += run.text;
     }
-    // The written number text is Word's own rendering of the number and goes first. Where it
-    // shows nothing, or the same number after a tab (pandoc's, which moves the number off the
-    // line's start), the number is the one counted from the list, laid out as its definition says.
+    // Word and LibreOffice number a list paragraph from its list's definition and pass over the
+    // number text written for older readers. The written text is kept where it shows the number
+    // the definition gives, with the writer's own spacing and formatting, unless it starts with a
+    // tab (pandoc's, which moves the number off the line's start).
     const QString shown = withoutSpaces(writtenText);
-    const bool respaced =
-        list != nullptr && writtenText.startsWith(u'\t') && shown == withoutSpaces(number.text);
-    if ((shown.isEmpty() || respaced) && !number.text.isEmpty()) {
+    const bool stale =
+        list != nullptr && (shown != withoutSpaces(number.text) || writtenText.startsWith(u'\t'));
+    if ((shown.isEmpty() || stale) && !number.text.isEmpty()) {
         item.written.clear();
         item.counted = number;
     }
