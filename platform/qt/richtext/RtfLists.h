@@ -28,11 +28,13 @@ struct RtfNumberRun {
 // Lists and numbered paragraphs for the RTF reader: reads the list tables and Word 6's
 // numbering (\pn, \pnseclvl), and gives each list item the number its definition gives it.
 //
-// A paragraph prints the number text its writer put in \listtext or \pntext where there is one:
-// that is the writer's own rendering of the number. Otherwise, or where that text is blank (as
-// AbiWord writes it), it prints the number counted from its list (\ls, \ilvl) or its Word 6
-// numbering. Either way every item is counted, so that a later item without a number text of
-// its own still gets its right number, and a paragraph never prints two numbers.
+// A paragraph in a list (\ls, \ilvl) prints the number its list counts. The number text its
+// writer put in \listtext is printed instead where it shows that same number, with the writer's
+// spacing and formatting, unless it starts with a tab (as pandoc writes it). A paragraph numbered
+// the Word 6 way prints its \pntext, or where it has none or a blank one (as AbiWord writes it),
+// the number its numbering counts.
+// Either way every item is counted, so that a later item without a number text of its own still
+// gets its right number, and a paragraph never prints two numbers.
 class RtfLists {
 public:
     RtfLists(const RtfFontTable& fonts, CodePageDecoder& decoder, const int& documentCodePage);
@@ -57,7 +59,7 @@ public:
     // What the paragraph prints before its text, counted once per paragraph.
     struct ItemNumber {
         std::vector<RtfNumberRun> written; // the writer's number text
-        RtfListNumber counted;             // or, where that shows nothing, the counted number
+        RtfListNumber counted;             // or the counted number
         // A picture bullet: the \listpicture picture that stands for either, and what follows it.
         std::int32_t picture = -1;
         QString follow;
