@@ -59,6 +59,7 @@ RtfListNumber RtfListNumbering::next(const RtfListDefinition& list, std::int32_t
 
     const RtfListLevel& item = levels[index];
     QString text;
+    bool exact = true;
     for (const QChar c : item.text) {
         const std::size_t shown = c.unicode();
         if (shown >= Levels) {
@@ -66,11 +67,12 @@ RtfListNumber RtfListNumbering::next(const RtfListDefinition& list, std::int32_t
         } else if (shown < levels.size()) {
             const std::int64_t value =
                 counters.used[shown] ? counters.value[shown] : levels[shown].start;
-            text +=
-                formatListNumber(value, shownFormat(levels[shown], item.legal && shown < index));
+            const RtfNumberFormat format = shownFormat(levels[shown], item.legal && shown < index);
+            text += formatListNumber(value, format);
+            exact = exact && knownNumberFormat(format);
         }
     }
-    return {text + listNumberFollower(item.follow), item.font, item.halfPoints};
+    return {text + listNumberFollower(item.follow), item.font, item.halfPoints, exact};
 }
 
 RtfListNumber RtfListNumbering::next(const RtfParagraphNumbering& numbering,

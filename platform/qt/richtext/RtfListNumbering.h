@@ -17,6 +17,7 @@ struct RtfListNumber {
     QString text;                // with the tab or space that follows the number
     std::int32_t font = -1;      // the number's own font; -1: the paragraph's
     std::int32_t halfPoints = 0; // the number's own size; 0: the paragraph's
+    bool exact = true; // false where a format it shows prints as decimal for want of a rule
 };
 
 // What follows a list level's number (\levelfollow): a tab, a space (1) or nothing (2).

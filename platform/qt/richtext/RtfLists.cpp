@@ -234,10 +234,12 @@ RtfLists::ItemNumber RtfLists::number(const RtfParagraphState& paragraph) {
     // Word and LibreOffice number a list paragraph from its list's definition and pass over the
     // number text written for older readers. The written text is kept where it shows the number
     // the definition gives, with the writer's own spacing and formatting, unless it starts with a
-    // tab (pandoc's, which moves the number off the line's start).
+    // tab (pandoc's, which moves the number off the line's start), and where the number is in a
+    // format that has no rule here.
     const QString shown = withoutSpaces(writtenText);
     const bool stale =
-        list != nullptr && (shown != withoutSpaces(number.text) || writtenText.startsWith(u'\t'));
+        list != nullptr &&
+        (shown == withoutSpaces(number.text) ? writtenText.startsWith(u'\t') : number.exact);
     if ((shown.isEmpty() || stale) && !number.text.isEmpty()) {
         item.written.clear();
         item.counted = number;

@@ -464,4 +464,59 @@ QString formatListNumber(std::int64_t value, RtfNumberFormat format) {
     return QString::number(value);
 }
 
+bool knownNumberFormat(RtfNumberFormat format) {
+    using F = RtfNumberFormat;
+    switch (format) {
+    case F::Decimal:
+    case F::UpperRoman:
+    case F::LowerRoman:
+    case F::UpperLetter:
+    case F::LowerLetter:
+    case F::Ordinal:
+    case F::CardinalText:
+    case F::OrdinalText:
+    case F::Chicago:
+    case F::IdeographDigital:
+    case F::JapaneseCounting:
+    case F::Aiueo:
+    case F::Iroha:
+    case F::FullWidth:
+    case F::JapaneseLegal:
+    case F::Circled:
+    case F::FullWidthArabic:
+    case F::AiueoFullWidth:
+    case F::IrohaFullWidth:
+    case F::DecimalZero:
+    case F::Bullet:
+    case F::Ganada:
+    case F::Chosung:
+    case F::EnclosedFullStop:
+    case F::EnclosedParenthesis:
+    case F::EnclosedCircleChinese:
+    case F::IdeographEnclosedCircle:
+    case F::IdeographTraditional:
+    case F::IdeographZodiac:
+    case F::IdeographZodiacTraditional:
+    case F::TaiwaneseCounting:
+    case F::IdeographLegalTraditional:
+    case F::TaiwaneseCountingThousand:
+    case F::TaiwaneseDigital:
+    case F::ChineseCounting:
+    case F::ChineseLegalSimplified:
+    case F::ChineseCountingThousand:
+    case F::KoreanDigital:
+    case F::KoreanCounting:
+    case F::KoreanLegal:
+    case F::KoreanDigital2:
+    case F::Hebrew1:
+    case F::ArabicAlpha:
+    case F::Hebrew2:
+    case F::ArabicAbjad:
+    case F::NoNumber:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace qtbackend

@@ -61,4 +61,7 @@ enum class RtfNumberFormat : std::int32_t {
 // 99,999,999). Bullet and NoNumber give an empty string.
 QString formatListNumber(std::int64_t value, RtfNumberFormat format);
 
+// Whether format is one of those above, which print as they should; another prints as decimal.
+bool knownNumberFormat(RtfNumberFormat format);
+
 } // namespace qtbackend
