@@ -51,10 +51,12 @@ void setTabStops(QTextBlockFormat& format, const RtfParagraphState& paragraph,
     QList<QTextOption::Tab> tabs;
     std::size_t key = 0;
     bool setStopBeforeIndent = false;
+    std::int32_t lastStop = lineStart;
     for (const RtfTabStop& tab : paragraph.tabs) {
         if (tab.position <= lineStart) {
             continue;
         }
+        lastStop = std::max(lastStop, tab.position);
         QTextOption::Tab stop((tab.position - lineStart) / TwipsPerPixel, tab.type);
         if (tab.type == QTextOption::DelimiterTab) {
             stop.delimiter = QLatin1Char('.');
@@ -62,10 +64,6 @@ void setTabStops(QTextBlockFormat& format, const RtfParagraphState& paragraph,
         tabs.append(stop);
         key = qHashMulti(key, tab.position, int(tab.type));
         setStopBeforeIndent = setStopBeforeIndent || tab.position <= paragraph.leftIndent;
-    }
-    std::int32_t lastStop = lineStart;
-    for (const RtfTabStop& tab : paragraph.tabs) {
-        lastStop = std::max(lastStop, tab.position);
     }
     if (paragraph.firstIndent < 0 && !setStopBeforeIndent) {
         tabs.append(QTextOption::Tab(-paragraph.firstIndent / TwipsPerPixel, QTextOption::LeftTab));
